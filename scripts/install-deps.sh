@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that building, running and testing Vestora
+# needs. Safe to run again: packages already present are left as they are.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config git
+  clang-14 libclang-rt-14-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # core libraries
+  nlohmann-json3-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev libfreetype-dev
+  # drawing and the window
+  libgl-dev libglu1-mesa-dev freeglut3-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
+  libwxgtk3.2-dev libwxgtk-webview3.2-dev libsdl2-mixer-dev
+  # running the program headless and looking at it
+  xvfb xauth xdotool imagemagick fonts-wqy-microhei
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all ${#packages[@]} packages present"
+  exit 0
+fi
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

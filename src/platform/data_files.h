@@ -1,0 +1,22 @@
+// Fixed relative paths of the program's data files, in the program's own
+// backslash form (see data_path.h). Names are case-sensitive on disk.
+#pragma once
+
+#include <string_view>
+
+namespace vestora::data_files {
+
+// Presence of this file marks the application root.
+inline constexpr std::string_view kRootMarker = "\\data\\theme.wav";
+
+inline constexpr std::string_view kFemaleHigh = "\\model\\ChinaFemale\\nv_High.c3d";
+inline constexpr std::string_view kFemaleBagPose = "\\model\\ChinaFemale\\nv_BagPose.c3d";
+inline constexpr std::string_view kFemaleWalkPose = "\\model\\ChinaFemale\\nv_WalkPose.c3d";
+inline constexpr std::string_view kFemaleStandPose = "\\model\\ChinaFemale\\nv_StandPose.c3d";
+inline constexpr std::string_view kGirl = "\\model\\ChinaGirl\\Girl.c3d";
+inline constexpr std::string_view kMale = "\\model\\ChinaMale\\Dayou.c3d";
+
+// The body loaded at start-up.
+inline constexpr std::string_view kDefaultAvatar = kFemaleHigh;
+
+}  // namespace vestora::data_files

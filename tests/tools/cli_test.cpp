@@ -1,0 +1,117 @@
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "test_support.h"
+
+namespace vestora::cli {
+namespace {
+
+using vestora::testing::TempDir;
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun run(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int status = runCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+const char* kBody =
+    "mtllib body.mtl\np 12\nh 0\n"
+    "v -1 0 0\nv 1 0 0\nv 0 2 0\nv 0 1 1\n"
+    "g torso\nusemtl skin\nf 1 2 3\nf 1 3 4\ng Eye\nf 2 3 4\n";
+
+TEST(CliInfo, JsonDescribesTheModel) {
+  TempDir dir;
+  dir.write("body.mtl", "o woman\nnewmtl skin\n");
+  dir.write("nv_Mid.obj", "v 0 0 0\nv 0 0 0\nv 0 0 0\nv 0 0 0\n");
+  const std::string obj = dir.write("body.obj", kBody);
+  CliRun r = run({"info", obj, "--json"});
+  ASSERT_EQ(r.status, kOk) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["tag"], 12);
+  EXPECT_EQ(j["modelName"], "woman");
+  EXPECT_EQ(j["vertices"], 4);
+  EXPECT_EQ(j["triangles"], 3);
+  EXPECT_EQ(j["materials"], (nlohmann::json{"default", "skin"}));
+  ASSERT_EQ(j["groups"].size(), 3u);
+  EXPECT_EQ(j["groups"][0]["name"], " Eye");
+  EXPECT_EQ(j["groups"][1]["name"], " torso");
+  EXPECT_EQ(j["groups"][1]["triangles"], 2);
+  EXPECT_EQ(j["groups"][1]["runs"][0], (nlohmann::json{{"material", "skin"}, {"first", 0}, {"end", 2}}));
+  EXPECT_EQ(j["bbox"]["min"], (nlohmann::json{-1.0, 0.0, 0.0}));
+  EXPECT_EQ(j["bbox"]["max"], (nlohmann::json{1.0, 2.0, 1.0}));
+  EXPECT_TRUE(j["hasLowShape"]);
+  EXPECT_EQ(j["headAnchor"].size(), 9u);
+}
+
+TEST(CliConvert, ObjToC3dAndBackGivesTheSameSummary) {
+  TempDir dir;
+  dir.write("body.mtl", "o Girl\nnewmtl skin\nKd 1 0 0\n");
+  const std::string obj = dir.write("body.obj", kBody);
+  const std::string c3d = dir.file("body.c3d");
+  CliRun converted = run({"convert", obj, c3d});
+  ASSERT_EQ(converted.status, kOk) << converted.err;
+  CliRun a = run({"info", obj, "--json"});
+  CliRun b = run({"info", c3d, "--json"});
+  ASSERT_EQ(b.status, kOk) << b.err;
+  EXPECT_EQ(a.out, b.out);
+}
+
+TEST(CliInfo, BadFilesFailWithOneLineNamingTheFile) {
+  TempDir dir;
+  const std::string truncated = dir.write("cut.c3d", std::string("\x01\x00\x00\x00\xff\xff", 6));
+  const std::string unknown = dir.write("bad.obj", "v 1 2 3\nvx 1\n");
+  const std::string text = dir.write("notes.txt", "hello");
+  for (const std::string& path : {truncated, unknown, text, dir.file("missing.c3d")}) {
+    CliRun r = run({"info", path});
+    EXPECT_EQ(r.status, kBadInput) << path;
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find(path), std::string::npos) << r.err;
+  }
+}
+
+TEST(CliConvert, UnwritableTargetIsReported) {
+  TempDir dir;
+  dir.write("body.mtl", "newmtl skin\n");
+  const std::string obj = dir.write("body.obj", kBody);
+  CliRun r = run({"convert", obj, dir.file("no/such/folder/out.c3d")});
+  EXPECT_EQ(r.status, kBadInput);
+  EXPECT_NE(r.err.find("out.c3d"), std::string::npos);
+}
+
+TEST(CliUsage, HelpAndMistakes) {
+  EXPECT_EQ(run({"--help"}).status, kOk);
+  CliRun help = run({"info", "--help"});
+  EXPECT_EQ(help.status, kOk);
+  EXPECT_NE(help.out.find("usage: vestora-cli info"), std::string::npos);
+  EXPECT_EQ(run({}).status, kUsage);
+  EXPECT_EQ(run({"frobnicate"}).status, kUsage);
+  EXPECT_EQ(run({"info"}).status, kUsage);
+  CliRun unknown = run({"info", "a.c3d", "--colour"});
+  EXPECT_EQ(unknown.status, kUsage);
+  EXPECT_NE(unknown.err.find("--colour"), std::string::npos);
+  EXPECT_EQ(run({"status", "--root"}).status, kUsage);
+}
+
+TEST(CliStatus, ReportsTheRootAndWhatIsThere) {
+  TempDir dir;
+  dir.write("data/theme.wav", "RIFF");
+  CliRun r = run({"status", "--root", dir.path().string(), "--json"});
+  ASSERT_EQ(r.status, kOk);
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["root"], dir.path().string());
+  EXPECT_TRUE(j["rootMarker"]);
+  EXPECT_FALSE(j["avatars"][0]["present"]);
+}
+
+}  // namespace
+}  // namespace vestora::cli
