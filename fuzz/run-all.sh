@@ -21,7 +21,8 @@ if ! [[ $seconds =~ ^[0-9]+$ ]] || ((seconds < 1)); then
 fi
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-targets=(fuzz_c3d fuzz_obj fuzz_mtl fuzz_landmarks fuzz_skin_weights fuzz_point_groups)
+targets=(fuzz_c3d fuzz_obj fuzz_mtl fuzz_landmarks fuzz_skin_weights fuzz_point_groups
+  fuzz_shape_table fuzz_vertex_group fuzz_animation)
 artifacts=$build_dir/fuzz/artifacts
 mkdir -p "$artifacts"
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/vestora-fuzz-XXXXXX")
