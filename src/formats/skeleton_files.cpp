@@ -3,6 +3,8 @@
 #include "platform/file_io.h"
 #include "platform/text_scan.h"
 
+#include <cstdio>
+
 namespace vestora {
 
 LandmarkFile parseLandmarks(std::string_view text) {
@@ -54,6 +56,32 @@ SkinWeightFile parseSkinWeights(std::string_view text, std::size_t vertexCount) 
     if (readable && id == joint && vertex == -1) ++file.jointsRead;
   }
   return file;
+}
+
+std::string formatLandmarks(const std::array<std::array<float, 3>, kLandmarkSlots>& slots) {
+  std::string out;
+  char line[96];
+  for (int n = 0; n < kLandmarkSlots; ++n) {
+    const auto& p = slots[kLandmarkSlotOfLine[n]];
+    std::snprintf(line, sizeof line, "%f %f %f\n", p[0], p[1], p[2]);
+    out += line;
+  }
+  return out;
+}
+
+std::string formatSkinWeights(const std::array<std::vector<float>, kSkinnedJoints + 1>& weights) {
+  std::string out;
+  char line[64];
+  for (int joint = 1; joint <= kSkinnedJoints; ++joint) {
+    for (std::size_t k = 0; k < weights[joint].size(); ++k)
+      if (weights[joint][k] != 0.0f) {
+        std::snprintf(line, sizeof line, "%d %zu %f\n", joint, k, weights[joint][k]);
+        out += line;
+      }
+    std::snprintf(line, sizeof line, "%d -1 0\n", joint);
+    out += line;
+  }
+  return out;
 }
 
 std::string weightFilePathFor(std::string_view landmarkPath) {

@@ -50,6 +50,15 @@ struct SkinWeightFile {
 // `vertexCount` is the body's; weights for other vertex numbers are ignored.
 SkinWeightFile parseSkinWeights(std::string_view text, std::size_t vertexCount);
 
+// A landmark file for the slot positions: line n holds the point of slot
+// kLandmarkSlotOfLine[n], as "x y z" with six decimals.
+std::string formatLandmarks(const std::array<std::array<float, 3>, kLandmarkSlots>& slots);
+
+// A skin-weight file: for joints 1 to 27 in order, one "joint vertex weight"
+// line per vertex whose weight is not zero, then the terminator line
+// "joint -1 0". weights[j][k] as in SkinWeightFile.
+std::string formatSkinWeights(const std::array<std::vector<float>, kSkinnedJoints + 1>& weights);
+
 // "<landmark path without its last four characters>Weight.wgt".
 std::string weightFilePathFor(std::string_view landmarkPath);
 

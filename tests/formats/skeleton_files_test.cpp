@@ -93,3 +93,25 @@ TEST(SkinWeights, FileNameCutsFourCharacters) {
 
 }  // namespace
 }  // namespace vestora
+
+namespace vestora {
+namespace {
+
+TEST(SkeletonFilesWriting, LandmarksAndWeightsReadBackAsWritten) {
+  std::array<std::array<float, 3>, kLandmarkSlots> slots{};
+  for (int s = 0; s < kLandmarkSlots; ++s) slots[s] = {float(s), -0.5f * s, 0.25f};
+  const LandmarkFile back = parseLandmarks(formatLandmarks(slots));
+  EXPECT_EQ(back.pointsRead, 27);
+  for (int s = 0; s < kLandmarkSlots; ++s) EXPECT_EQ(back.position[s], slots[s]) << "slot " << s;
+
+  std::array<std::vector<float>, kSkinnedJoints + 1> weights;
+  for (int j = 1; j <= kSkinnedJoints; ++j) weights[j].assign(3, 0.0f);
+  weights[2] = {0.25f, 0, 1};
+  weights[27] = {0, 0.5f, 0};
+  const SkinWeightFile w = parseSkinWeights(formatSkinWeights(weights), 3);
+  EXPECT_EQ(w.jointsRead, 27);
+  for (int j = 1; j <= kSkinnedJoints; ++j) EXPECT_EQ(w.weights[j], weights[j]) << "joint " << j;
+}
+
+}  // namespace
+}  // namespace vestora
