@@ -113,5 +113,61 @@ TEST(CliStatus, ReportsTheRootAndWhatIsThere) {
   EXPECT_FALSE(j["avatars"][0]["present"]);
 }
 
+std::string contentRoot() { return VESTORA_TEST_ROOT; }
+
+TEST(CliMeasure, DefaultBodyAsJson) {
+  CliRun r = run({"measure", "--root", contentRoot(), "--json"});
+  ASSERT_EQ(r.status, kOk) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["modelName"], "woman");
+  EXPECT_NEAR(j["heightCm"].get<double>(), 174.733, 0.01);
+  ASSERT_EQ(j["results"].size(), 25u);
+  EXPECT_NEAR(j["results"]["chest circumference"].get<double>(), 92.3, 1.0);
+  EXPECT_TRUE(j["results"].contains("Back accross shulder length"));
+  EXPECT_GT(j["inseamCm"].get<double>(), 75);
+}
+
+TEST(CliMeasure, SettingsAreClampedLikeTheBodyEditorAndTheReportIsWritten) {
+  TempDir dir;
+  const std::string report = dir.file("report.txt");
+  CliRun r = run({"measure", "--root", contentRoot(), "--height", "150", "--weight", "111.5", "--report", report,
+                  "--json"});
+  ASSERT_EQ(r.status, kOk) << r.err;
+  // 150 cm becomes 155, the shortest the editor allows.
+  EXPECT_NEAR(nlohmann::json::parse(r.out)["heightCm"].get<double>(), 155.0, 0.01);
+  const std::string text = vestora::testing::readAll(report);
+  EXPECT_EQ(text.rfind("================ Body Measurement Results (cm/inch)", 0), 0u);
+}
+
+TEST(CliMeasure, MistakesAndRefusals) {
+  EXPECT_EQ(run({"measure", "--root", contentRoot(), "--height", "tall"}).status, kUsage);
+  EXPECT_EQ(run({"measure", "--root", contentRoot(), "--body", "Nobody.bmp"}).status, kUsage);
+  CliRun walking = run({"measure", "--root", contentRoot(), "--body", "Walk.bmp"});
+  EXPECT_EQ(walking.status, kBadInput);
+  EXPECT_NE(walking.err.find("请设定为标准站姿进行测量！"), std::string::npos);
+  TempDir empty;
+  CliRun nothing = run({"measure", "--root", empty.path().string()});
+  EXPECT_EQ(nothing.status, kBadInput);
+  EXPECT_NE(nothing.err.find("nv_High.c3d"), std::string::npos);
+}
+
+TEST(CliShape, AmountAndTarget) {
+  CliRun amount = run({"shape", "--root", contentRoot(), "--region", "Waist", "--amount", "0.3", "--json"});
+  ASSERT_EQ(amount.status, kOk) << amount.err;
+  const auto a = nlohmann::json::parse(amount.out);
+  EXPECT_EQ(a["region"], " Waist");
+  EXPECT_GT(a["value"].get<double>(), 72);
+  CliRun target = run({"shape", "--root", contentRoot(), "--region", " Waist", "--target", "69.5", "--json"});
+  ASSERT_EQ(target.status, kOk) << target.err;
+  EXPECT_NEAR(nlohmann::json::parse(target.out)["value"].get<double>(), 69.5, 0.2);
+  CliRun far = run({"shape", "--root", contentRoot(), "--region", "Waist", "--target", "300"});
+  EXPECT_EQ(far.status, kBadInput);
+  EXPECT_NE(far.err.find("out of reach"), std::string::npos);
+  EXPECT_EQ(run({"shape", "--root", contentRoot(), "--region", "Elbow", "--amount", "1"}).status, kUsage);
+  EXPECT_EQ(run({"shape", "--root", contentRoot(), "--region", "Waist"}).status, kUsage);
+  CliRun man = run({"shape", "--root", contentRoot(), "--body", "man", "--region", "Waist", "--amount", "1"});
+  EXPECT_EQ(man.status, kBadInput);
+}
+
 }  // namespace
 }  // namespace vestora::cli

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 
+#include "cli/body_commands.h"
 #include "cli/cli_args.h"
 #include "cli/model_info.h"
 #include "platform/data_files.h"
@@ -20,6 +21,10 @@ constexpr const char* kUsageText =
     "  status  [--root DIR] [--json]      the application root and the content found there\n"
     "  info    FILE [--json]              summary of a .c3d or .obj model file\n"
     "  convert IN.obj OUT.c3d             read an OBJ source, write the binary model\n"
+    "  measure [--body B] [--height CM] [--weight JIN] [--month M] [--report FILE] [--json]\n"
+    "                                     shape a body as the body editor does and measure it\n"
+    "  shape --region R (--amount A | --target CM) [--json]\n"
+    "                                     reshape one region of the woman's body\n"
     "\n"
     "Every command that reads the program's content takes --root DIR (default:\n"
     "the root found from the executable's folder). 'vestora-cli COMMAND --help'\n"
@@ -147,6 +152,9 @@ const std::map<std::string, Command>& commands() {
         {},
         {"--root"},
         runConvert}},
+      {"measure",
+       {kMeasureHelp, {"--json"}, {"--root", "--body", "--height", "--weight", "--month", "--report"}, runMeasure}},
+      {"shape", {kShapeHelp, {"--json"}, {"--root", "--body", "--region", "--amount", "--target"}, runShape}},
       {"status",
        {"usage: vestora-cli status [--root DIR] [--json]\n"
         "Shows the application root, whether it holds its marker file and which of\n"

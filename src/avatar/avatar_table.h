@@ -1,0 +1,40 @@
+// The avatar table: the bodies the wardrobe offers as thumbnails, each
+// with its model file, where the view places it and which pose it is.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+namespace vestora {
+
+enum class FemalePose { High, Bag, Walk, Stand };
+
+struct AvatarEntry {
+  std::string_view thumbnail;  // file name of the wardrobe thumbnail, e.g. "Female.bmp"
+  std::string_view modelPath;  // data path of the body
+  // Placement offset the view applies when drawing the body; nullopt keeps
+  // the current one.
+  std::optional<std::array<float, 3>> placement;
+  std::optional<FemalePose> pose;  // female bodies set exactly one pose flag
+};
+
+inline constexpr std::array<AvatarEntry, 11> kAvatarTable = {{
+    {"Female.bmp", "\\model\\ChinaFemale\\nv_High.c3d", std::array<float, 3>{0, 0, 0}, FemalePose::High},
+    {"Pose1.bmp", "\\model\\ChinaFemale\\nv_BagPose.c3d", std::array<float, 3>{0, 0, 0}, FemalePose::Bag},
+    {"Walk.bmp", "\\model\\ChinaFemale\\nv_WalkPose.c3d", std::array<float, 3>{0, 0, 0}, FemalePose::Walk},
+    {"Stand.bmp", "\\model\\ChinaFemale\\nv_StandPose.c3d", std::array<float, 3>{0, 0, 0}, FemalePose::Stand},
+    {"Girl.bmp", "\\model\\ChinaGirl\\Girl.c3d", std::nullopt, std::nullopt},
+    {"Male.bmp", "\\model\\ChinaMale\\Dayou.c3d", std::array<float, 3>{-81.5f, 113.5f, -16.5f}, std::nullopt},
+    {"James.bmp", "\\model\\ChinaMale\\JamesSpread.c3d", std::array<float, 3>{145.5f, 210.5f, -49.0f}, std::nullopt},
+    {"James1a.bmp", "\\model\\ChinaMale\\James1a.c3d", std::array<float, 3>{145.5f, 210.5f, -49.0f}, std::nullopt},
+    {"JamesRun.bmp", "\\model\\ChinaMale\\JamesRun.c3d", std::array<float, 3>{145.5f, 210.5f, -49.0f}, std::nullopt},
+    {"JamesTalk.bmp", "\\model\\ChinaMale\\JamesTalk.c3d", std::array<float, 3>{145.5f, 210.5f, -49.0f}, std::nullopt},
+    {"James3.bmp", "\\model\\ChinaMale\\James3.c3d", std::array<float, 3>{145.5f, 210.5f, -49.0f}, std::nullopt},
+}};
+
+// The entry whose thumbnail is the file name of `entryPath` (the text after
+// its last backslash or slash), or nullptr.
+const AvatarEntry* avatarEntryFor(std::string_view entryPath);
+
+}  // namespace vestora
