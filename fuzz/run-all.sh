@@ -40,31 +40,55 @@ fi
 
 count() { find "$1" -type f | wc -l; }
 
-failed=()
-for target in "${targets[@]}"; do
-  exe=$build_dir/fuzz/$target
+# Runs one target; its summary goes to BUILD_DIR/fuzz/artifacts/TARGET.summary
+# and its exit status to TARGET.status.
+run_target() {
+  local target=$1
+  local exe=$build_dir/fuzz/$target
+  local summary=$artifacts/$target.summary
   if [[ ! -x $exe ]]; then
-    echo "== $target: not built ($exe)"
-    failed+=("$target (not built)")
-    continue
+    echo "== $target: not built ($exe)" >"$summary"
+    echo 1 >"$artifacts/$target.status"
+    return
   fi
-  corpus=$scratch/$target
+  local corpus=$scratch/$target
   mkdir -p "$corpus"
   if [[ -d $here/corpus/$target ]]; then
     cp -R "$here/corpus/$target/." "$corpus/"
   fi
-  log=$artifacts/$target.log
-  echo "== $target: ${seconds}s on $(count "$corpus") seeds"
-  "$exe" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=25 -print_final_stats=1 \
-    -artifact_prefix="$artifacts/$target-" "$corpus" >"$log" 2>&1
-  rc=$?
-  grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$log" | sed 's/^/   /'
-  echo "   corpus grew to $(count "$corpus") inputs"
-  if ((rc != 0)); then
-    echo "   FAILED (exit $rc); log: $log"
-    grep -E 'ERROR: |SUMMARY: |runtime error|check failed|Test unit written' "$log" | head -n 8 | sed 's/^/   /'
-    failed+=("$target")
+  local log=$artifacts/$target.log
+  {
+    echo "== $target: ${seconds}s on $(count "$corpus") seeds"
+    "$exe" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=25 -print_final_stats=1 \
+      -artifact_prefix="$artifacts/$target-" "$corpus" >"$log" 2>&1
+    local rc=$?
+    grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$log" | sed 's/^/   /'
+    echo "   corpus grew to $(count "$corpus") inputs"
+    if ((rc != 0)); then
+      echo "   FAILED (exit $rc); log: $log"
+      grep -E 'ERROR: |SUMMARY: |runtime error|check failed|Test unit written' "$log" | head -n 8 | sed 's/^/   /'
+    fi
+    echo "$rc" >"$artifacts/$target.status"
+  } >"$summary"
+}
+
+# Two targets at a time: each fuzzer uses one core.
+jobs_at_once=${FUZZ_JOBS:-2}
+running=0
+for target in "${targets[@]}"; do
+  run_target "$target" &
+  running=$((running + 1))
+  if ((running >= jobs_at_once)); then
+    wait -n
+    running=$((running - 1))
   fi
+done
+wait
+
+failed=()
+for target in "${targets[@]}"; do
+  cat "$artifacts/$target.summary"
+  if [[ "$(cat "$artifacts/$target.status" 2>/dev/null)" != 0 ]]; then failed+=("$target"); fi
 done
 
 if ((${#failed[@]})); then

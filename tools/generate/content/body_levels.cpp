@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "avatar/shipped_numbers.h"
 #include "body/section.h"
 
 namespace vestora::generate {
@@ -85,6 +86,62 @@ BodyLevels findLevels(const Mesh& body, const FigureShape& s) {
   return l;
 }
 
+BodyLevels womanLevelsAtFixedPoints(const Mesh& body, const FigureShape& s) {
+  using namespace shipped;
+  BodyLevels l = findLevels(body, s);
+  const auto& p = body.positions;
+  l.underBust = p[kWomanChestPlane].y;
+  l.waist = p[kWomanWaist].y;
+  l.abdomen = p[kWomanAbdomen].y;
+  l.hip = p[kWomanHip].y;
+  l.thigh = p[kWomanThigh].y;
+  l.knee = p[kWomanKnee].y;
+  l.midThigh = (l.thigh + l.knee) / 2;
+  l.calf = p[kWomanCalf].y;
+  l.ankleBase = p[kWomanAnkle].y;
+  l.crotch = p[kWomanCrotch].y;
+  // The bust points: the most forward point of each breast between the fold
+  // under the bust and 4 cm below the shoulder points.
+  const double shoulder = p[kWomanShoulderLeft].y;
+  double frontLeft = -1e300, frontRight = -1e300, yLeft = 0, yRight = 0;
+  for (const Vec3& v : p) {
+    if (v.y < l.underBust || v.y > shoulder - 4 || std::abs(v.x) > p[kWomanShoulderLeft].x * 0.85) continue;
+    if (v.x > 0 && v.z > frontLeft) frontLeft = v.z, yLeft = v.y;
+    if (v.x < 0 && v.z > frontRight) frontRight = v.z, yRight = v.y;
+  }
+  // The fullest tape round the bust within 1.5 cm of the bust points (a
+  // section wide enough to take in the arms does not count): 0.5 cm steps,
+  // then a fine search of the best interval.
+  const Vec3 trunk{0, 0, s.waist.z};
+  const double halfWidth = p[kWomanShoulderLeft].x;
+  auto tape = [&](double y) {
+    const SectionLoop loop = loopAt(body, y, trunk);
+    for (const Vec3& q : loop.points)
+      if (std::abs(q.x) > halfWidth) return 0.0;
+    return loop.points.empty() ? 0.0 : loop.tapeLength(kUp);
+  };
+  const double around = (yLeft + yRight) / 2;
+  double best = around, bestTape = tape(around);
+  for (int step = -3; step <= 3; ++step) {
+    const double t = tape(around + 0.5 * step);
+    if (t > bestTape) bestTape = t, best = around + 0.5 * step;
+  }
+  l.bust = best;
+  for (double y = best - 0.5; y <= best + 0.5; y += 0.005) {
+    const double t = tape(y);
+    if (t > bestTape) bestTape = t, l.bust = y;
+  }
+  return l;
+}
+
+BodyLevels scaledLevels(const BodyLevels& levels, double k) {
+  BodyLevels l = levels;
+  for (double* level : {&l.top, &l.floor, &l.crotch, &l.bust, &l.underBust, &l.waist, &l.abdomen, &l.hip, &l.thigh,
+                        &l.midThigh, &l.knee, &l.calf, &l.ankle, &l.ankleBase, &l.neck})
+    *level *= k;
+  return l;
+}
+
 std::map<std::string, double> tailorMeasures(const Mesh& body, const FigureShape& s, const BodyLevels& l,
                                              int shoulderLeft, int shoulderRight, int crotch, int crotchFloor) {
   std::map<std::string, double> m;
@@ -99,7 +156,16 @@ std::map<std::string, double> tailorMeasures(const Mesh& body, const FigureShape
   m["midThigh"] = skinAt(body, l.midThigh, rightLegAt(s, l.midThigh));
   m["knee"] = skinAt(body, l.knee, rightLegAt(s, l.knee));
   m["calf"] = skinAt(body, l.calf, rightLegAt(s, l.calf));
-  m["ankle"] = skinAt(body, l.ankle, rightLegAt(s, l.ankle));
+  if (l.ankleBase >= 0) {
+    double narrowest = 0;
+    for (double y = l.ankleBase + 0.1; y <= l.ankleBase + 10.1 + 1e-6; y += 0.2) {
+      const double g = skinAt(body, y, rightLegAt(s, y));
+      if (g > 0 && (narrowest == 0 || g < narrowest)) narrowest = g;
+    }
+    m["ankle"] = narrowest;
+  } else {
+    m["ankle"] = skinAt(body, l.ankle, rightLegAt(s, l.ankle));
+  }
   m["neck"] = skinAt(body, l.neck, {0, 0, s.neckBase.z + 1});
   // Arm girths square to the arm.
   const Vec3 sh = mirrorX(s.arm.shoulder), el = mirrorX(s.arm.elbow), wr = mirrorX(s.arm.wrist);
@@ -108,7 +174,7 @@ std::map<std::string, double> tailorMeasures(const Mesh& body, const FigureShape
     return loop.points.empty() ? 0.0 : loop.length();
   };
   m["upperArm"] = across(lerp(sh, el, 0.5), el - sh);
-  m["wrist"] = across(lerp(wr, el, 0.04), el - wr);
+  m["wrist"] = across(wr, el - wr);
   m["shoulderBreadth"] = length(body.positions[shoulderLeft] - body.positions[shoulderRight]);
   m["inseam"] = body.positions[crotch].y - body.positions[crotchFloor].y;
   return m;

@@ -25,8 +25,18 @@ struct BodyLevels {
   double knee = 0;
   double calf = 0;       // fullest calf
   double ankle = 0;      // narrowest above the ankle bone
+  double ankleBase = -1; // when set: the ankle girth is the narrowest from 0.1 to 10.1 cm above this
   double neck = 0;       // under the larynx
 };
+
+// The woman's levels taken at her fixed points, where the program's own
+// measurement takes them: the waist, abdomen, hip, thigh, knee and calf at
+// their records' heights, the bust at the mean height of the two bust
+// points, the ankle window above its record.
+BodyLevels womanLevelsAtFixedPoints(const Mesh& body, const FigureShape& shape);
+
+// The levels of the same body scaled by k about the floor.
+BodyLevels scaledLevels(const BodyLevels& levels, double k);
 
 // Levels of a figure's mesh (centimetres). The leg levels are those of the
 // right leg (x < 0).

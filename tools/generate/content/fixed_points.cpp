@@ -134,8 +134,8 @@ FixedPlacement womanPlacement(const FigureModel& f, const BodyLevels& l) {
   put(kWomanCalf, extremeOnLeg(l.calf, [](const Vec3& p) { return -p.z; }));
   put(kWomanKnee, extremeOnLeg(l.knee, [](const Vec3& p) { return p.z; }));
   put(kWomanAnkle, extremeOnLeg(l.ankle - 1.5, [](const Vec3& p) { return p.x; }));
-  put(kWomanNeckBase, nearestTo(m, {0, s.neckBase.y - 1.8, 1e3}, [&](const Vec3& p) {
-        return std::abs(p.x) < 1.0 && near(p.y, s.neckBase.y - 1.8, 0.8);
+  put(kWomanNeckBase, nearestTo(m, {0, s.neckBase.y + 0.3, 1e3}, [&](const Vec3& p) {
+        return std::abs(p.x) < 1.0 && near(p.y, s.neckBase.y + 0.3, 0.8);
       }));
   put(kWomanCrotch, nearestTo(m, {0, l.crotch, s.pelvis.z}));
   const Vec3 ankleR = mirrorX(s.leg.ankle);

@@ -95,13 +95,15 @@ std::string regionFile(const FigureModel& f, const std::vector<Vec3>& positions,
       {" Buttocks", [&](const Vec3& c, Part p) {
          return trunkOrLegs(p) && c.z < s.pelvis.z && band(c.y, l.crotch - 4, l.hip + 6);
        }},
-      {" Inseam", [&](const Vec3& c, Part p) { return legs(p) && band(c.y, l.ankle, l.crotch + 2); }},
+      // The legs and the lower trunk up to the waist: the pattern lifts the
+      // middle rows, so the crotch rises while the floor and the waist stay.
+      {" Inseam", [&](const Vec3& c, Part p) { return trunkOrLegs(p) && c.y <= l.waist; }},
       {" Thigh", [&](const Vec3& c, Part p) { return legs(p) && band(c.y, l.midThigh - 4, l.crotch + 1); }},
       {" Calf", [&](const Vec3& c, Part p) { return legs(p) && band(c.y, l.calf - 9, l.calf + 7); }},
       {" Knee", [&](const Vec3& c, Part p) { return legs(p) && band(c.y, l.knee - 5, l.knee + 5); }},
       {" NeckBase", [&](const Vec3& c, Part p) {
-         return (p == Part::Neck || p == Part::Torso || p == Part::Head) && band(c.y, neckBase - 5, neckBase + 7) &&
-                std::abs(c.x) < s.neckRadiusBottom + 3;
+         return (p == Part::Neck || p == Part::Torso) && band(c.y, neckBase - 5, neckBase + 7) &&
+                std::abs(c.x) < s.neckRadiusBottom + 0.8;
        }},
       {" LeftCollar", [&](const Vec3& c, Part p) {
          return (p == Part::Torso || p == Part::Neck || p == Part::ArmLeft) && c.x > 3 &&
@@ -215,7 +217,7 @@ void generateWoman(ContentRoot& root, Manifest& manifest) {
     const BodyLevels levels = findLevels(f.body, f.shape);
     renumberBody(f, womanPlacement(f, levels));
   }
-  const BodyLevels l = findLevels(f.body, f.shape);
+  const BodyLevels l = womanLevelsAtFixedPoints(f.body, f.shape);
   const std::vector<Vec3> rest = f.restPositions();
 
   // The female body carries two more weight levels: the middle one is the
@@ -277,16 +279,11 @@ void generateWoman(ContentRoot& root, Manifest& manifest) {
     const double k = key / kDefaultHeight;
     const FigureShape scaledShape = scaledFigure(f.shape, k);
     // Levels scale with the body; the girths are measured on it.
-    BodyLevels scaledLevels = l;
-    for (double* level : {&scaledLevels.top, &scaledLevels.floor, &scaledLevels.crotch, &scaledLevels.bust,
-                          &scaledLevels.underBust, &scaledLevels.waist, &scaledLevels.abdomen, &scaledLevels.hip,
-                          &scaledLevels.thigh, &scaledLevels.midThigh, &scaledLevels.knee, &scaledLevels.calf,
-                          &scaledLevels.ankle, &scaledLevels.neck})
-      *level *= k;
+    const BodyLevels levelsHere = scaledLevels(l, k);
     Manifest entry;
     entry["key"] = key;
     entry["file"] = file;
-    entry["dimensions"] = dimensionsJson(tailorMeasures(scaledBody, scaledShape, scaledLevels,
+    entry["dimensions"] = dimensionsJson(tailorMeasures(scaledBody, scaledShape, levelsHere,
                                                         kWomanShoulderLeft, kWomanShoulderRight, kWomanCrotch,
                                                         kWomanCrotchFloor));
     heights.push_back(entry);
@@ -325,12 +322,14 @@ void generateWoman(ContentRoot& root, Manifest& manifest) {
 
   // Pregnancy, month by month: offsets in normalised units, stored 0.55
   // higher in y because the shaping lowers every offset by that much.
+  // In the first month nothing shows yet.
   for (int month = 1; month <= 10; ++month) {
-    const auto body = projectBody(f, withPregnancy(f.shape, month));
-    const auto moved = normalised(withFollowers(f, rest, body), u);
-    std::vector<float> offsets(moved.size(), 0.0f);
-    for (std::size_t i = 3; i < moved.size(); ++i) offsets[i] = moved[i] - standard[i];
-    for (std::size_t v = 1; v < moved.size() / 3; ++v) offsets[3 * v + 1] += 0.55f;
+    std::vector<float> offsets(standard.size(), 0.0f);
+    if (month > 1) {
+      const auto moved = normalised(withFollowers(f, rest, projectBody(f, withPregnancy(f.shape, month))), u);
+      for (std::size_t i = 3; i < moved.size(); ++i) offsets[i] = moved[i] - standard[i];
+    }
+    for (std::size_t v = 1; v < offsets.size() / 3; ++v) offsets[3 * v + 1] += 0.55f;
     root.write("\\model\\Pregnancy\\yunfu." + std::to_string(month) + ".bnm", encodeVertexSet(offsets));
   }
 
