@@ -53,7 +53,7 @@ Result<void> Avatar::selectAvatar(const AvatarEntry& entry) {
   return loadAvatar(entry.modelPath, female ? loaded() : true);
 }
 
-Result<void> Avatar::loadAvatar(std::string_view path, bool /*clearGarments*/) {
+Result<void> Avatar::loadAvatar(std::string_view path, bool clearGarments) {
   auto report = [&](int step) {
     if (progress) progress(step);
   };
@@ -91,6 +91,7 @@ Result<void> Avatar::loadAvatar(std::string_view path, bool /*clearGarments*/) {
   modelName_ = model_->modelName;
   loadKindResources();
   report(200);
+  if (onBodyLoaded) onBodyLoaded(clearGarments);
   return {};
 }
 

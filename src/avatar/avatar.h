@@ -139,6 +139,15 @@ class Avatar {
   // Progress of a load, from 1 to 200.
   std::function<void(int)> progress;
 
+  // Set by whoever dresses the avatar: called after every reshaping of the
+  // body (and every animation frame), and after another body was loaded
+  // (with whether the garments are to be taken off).
+  std::function<void()> onReshaped;
+  std::function<void(bool clearGarments)> onBodyLoaded;
+  void notifyReshaped() {
+    if (onReshaped) onReshaped();
+  }
+
   // Copies the body's vertex positions into the skin records and refreshes
   // the triangle records and the bounds (after any change of the vertices).
   void refreshFromModel();

@@ -98,6 +98,7 @@ void BodyShaper::commonRefresh() {
   avatar_.restSkin = avatar_.skin;
   avatar_.refreshTriangles();
   avatar_.updateBounds();
+  if (!quiet_) avatar_.notifyReshaped();
 }
 
 float BodyShaper::SetBodyHeight(float h) {
@@ -267,6 +268,7 @@ std::optional<float> BodyShaper::DeformRegion(std::string_view name, float dx, f
   }
   if (!done) return std::nullopt;
   avatar_.refreshFromSkin();
+  if (!quiet_) avatar_.notifyReshaped();
   auto it = std::find_if(amounts_.begin(), amounts_.end(), [&](const auto& a) { return a.first == name; });
   if (it == amounts_.end()) amounts_.push_back({std::string(name), dz});
   else it->second += dz;
@@ -339,6 +341,16 @@ std::optional<float> BodyShaper::measureRegion(std::string_view name) {
 }
 
 BodyShaper::Solved BodyShaper::SolveRegionToMeasure(std::string_view name, float target) {
+  // The trial shapes are not shown: whoever follows the body hears of the
+  // final one only.
+  quiet_ = true;
+  Solved out = solveRegion(name, target);
+  quiet_ = false;
+  if (out.evaluations > 0) avatar_.notifyReshaped();
+  return out;
+}
+
+BodyShaper::Solved BodyShaper::solveRegion(std::string_view name, float target) {
   Solved out;
   const RegionSlider* slider = regionSlider(name);
   if (!slider) {

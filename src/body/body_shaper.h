@@ -27,6 +27,8 @@ struct RegionSlider {
 // Sliders of the shaping regions (the dimensions that take an amount).
 const RegionSlider* regionSlider(std::string_view region);
 
+// Every reshaping ends with the avatar's reshaping notice (the dressed
+// garment follows the body through it).
 class BodyShaper {
  public:
   explicit BodyShaper(Avatar& avatar);
@@ -81,6 +83,7 @@ class BodyShaper {
 
  private:
   void commonRefresh();
+  Solved solveRegion(std::string_view name, float targetCm);
   void recomputeHeight();
   ShapeRegion* region(std::string_view name);
   bool deformRegion(ShapeRegion& r, std::string_view pattern, const Vec3f& amount, BodySide side);
@@ -91,6 +94,7 @@ class BodyShaper {
   std::string selected_;
   float heightCm_ = 0;
   std::vector<std::pair<std::string, float>> amounts_;
+  bool quiet_ = false;  // no reshaping notices while solving for a measure
 };
 
 }  // namespace vestora

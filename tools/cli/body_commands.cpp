@@ -38,8 +38,6 @@ const char* const kShapeHelp =
     "which the region measures CM. Regions: Chest, ChestBase, Waist, WaistAbdomen, HipBase,\n"
     "Buttocks, Inseam, Thigh, Calf, Knee, Shoulder, ShoulderSlope, NeckBase.\n";
 
-namespace {
-
 std::optional<float> number(const Args& args, const std::string& option, std::ostream& err, bool& bad) {
   const auto text = args.value(option);
   if (!text) return std::nullopt;
@@ -53,11 +51,6 @@ std::optional<float> number(const Args& args, const std::string& option, std::os
   return value;
 }
 
-// The body to load: an avatar table entry, or a data path.
-struct BodyChoice {
-  const AvatarEntry* entry = nullptr;
-  std::string path;
-};
 
 std::optional<BodyChoice> chooseBody(const Args& args, std::ostream& err) {
   std::string name = args.value("--body").value_or("Female.bmp");
@@ -88,6 +81,31 @@ bool loadBody(Avatar& avatar, const BodyChoice& choice, std::ostream& err) {
   return true;
 }
 
+bool applyEditorShape(Avatar& avatar, BodyShaper& shaper, std::optional<float> height,
+                      std::optional<float> weight, std::optional<float> month, std::ostream& err) {
+  if (!height && !weight && !month) return false;
+  if (avatar.modelName() == "woman") {
+    // The body editor's fields and their clamping.
+    const float h = std::clamp(height.value_or(174.7f), 155.0f, 200.0f);
+    const float w = std::clamp(weight.value_or(111.5f), 80.0f, 155.0f);
+    float m = month.value_or(0.0f);
+    if (m > 10) m = 10;
+    if (m < 0) m = 1;
+    shaper.SetBodyHeight(h);
+    shaper.SetBodyWeight(w);
+    shaper.SetPregnancyMonth(m);
+  } else if (avatar.modelName() == "Girl" && height) {
+    shaper.SetBodyHeight(std::clamp(*height, 80.0f, 142.237f));
+  } else {
+    err << "vestora-cli: warning: a \"" << avatar.modelName() << "\" body keeps its shape\n";
+    return false;
+  }
+  for (const auto& w : shaper.warnings) err << "vestora-cli: warning: " << w << '\n';
+  return true;
+}
+
+namespace {
+
 std::string regionName(std::string name) { return !name.empty() && name[0] == ' ' ? name : " " + name; }
 
 }  // namespace
@@ -103,24 +121,7 @@ int runMeasure(const Args& args, std::ostream& out, std::ostream& err) {
   if (!loadBody(avatar, *body, err)) return kBadInput;
 
   BodyShaper shaper(avatar);
-  if (height || weight || month) {
-    if (avatar.modelName() == "woman") {
-      // The body editor's fields and their clamping.
-      const float h = std::clamp(height.value_or(174.7f), 155.0f, 200.0f);
-      const float w = std::clamp(weight.value_or(111.5f), 80.0f, 155.0f);
-      float m = month.value_or(0.0f);
-      if (m > 10) m = 10;
-      if (m < 0) m = 1;
-      shaper.SetBodyHeight(h);
-      shaper.SetBodyWeight(w);
-      shaper.SetPregnancyMonth(m);
-    } else if (avatar.modelName() == "Girl" && height) {
-      shaper.SetBodyHeight(std::clamp(*height, 80.0f, 142.237f));
-    } else {
-      err << "vestora-cli: warning: a \"" << avatar.modelName() << "\" body keeps its shape\n";
-    }
-    for (const auto& w : shaper.warnings) err << "vestora-cli: warning: " << w << '\n';
-  }
+  applyEditorShape(avatar, shaper, height, weight, month, err);
 
   ScriptedDialogs dialogs;
   BodyMeasurer measurer;

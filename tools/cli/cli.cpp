@@ -5,6 +5,7 @@
 #include <map>
 
 #include "cli/body_commands.h"
+#include "cli/garment_commands.h"
 #include "cli/cli_args.h"
 #include "cli/model_info.h"
 #include "platform/data_files.h"
@@ -23,6 +24,8 @@ constexpr const char* kUsageText =
     "  convert IN.obj OUT.c3d             read an OBJ source, write the binary model\n"
     "  measure [--body B] [--height CM] [--weight JIN] [--month M] [--report FILE] [--json]\n"
     "                                     shape a body as the body editor does and measure it\n"
+    "  fit --garment PATH [--body B] [--height CM] [--weight JIN] [--month M] [--out F.obj] [--json]\n"
+    "                                     put a garment on a body and report the fit\n"
     "  shape --region R (--amount A | --target CM) [--json]\n"
     "                                     reshape one region of the woman's body\n"
     "\n"
@@ -154,6 +157,11 @@ const std::map<std::string, Command>& commands() {
         runConvert}},
       {"measure",
        {kMeasureHelp, {"--json"}, {"--root", "--body", "--height", "--weight", "--month", "--report"}, runMeasure}},
+      {"fit",
+       {kFitHelp,
+        {"--json"},
+        {"--root", "--garment", "--body", "--height", "--weight", "--month", "--redrape", "--quick-sew", "--out"},
+        runFit}},
       {"shape", {kShapeHelp, {"--json"}, {"--root", "--body", "--region", "--amount", "--target"}, runShape}},
       {"status",
        {"usage: vestora-cli status [--root DIR] [--json]\n"

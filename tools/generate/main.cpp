@@ -35,9 +35,11 @@ int main(int argc, char** argv) {
                      std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     };
     stage("common", [&] { generateCommon(root); });
+    stage("fabrics", [&] { writeFabricTextures(root); });
     stage("woman", [&] { generateWoman(root, manifest); });
     stage("girl", [&] { generateGirl(root, manifest); });
     stage("men", [&] { generateMen(root, manifest); });
+    stage("garments", [&] { generateGarments(root); });
     root.writeText("\\model\\BodyManifest.json", manifest.dump(2) + "\n");
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

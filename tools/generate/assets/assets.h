@@ -1,9 +1,11 @@
 // Small pictures and sounds the content generator writes: the eyelash strip
-// texture and the theme chime, and the file encodings they are stored in.
+// texture, the fabric textures and the theme chime, and the file encodings
+// they are stored in.
 // Everything here is deterministic: the same arguments give the same bytes
 // on every machine.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -23,6 +25,66 @@ std::vector<std::uint8_t> encodeTga(int width, int height, const std::vector<std
 // so that filtering does not draw a light fringe. Throws
 // std::invalid_argument when a size is below 1 or above 4096.
 std::vector<std::uint8_t> eyelashTexture(int width, int height, std::uint32_t seed);
+
+// A baseline JPEG file, 4:4:4, Huffman tables optimised. `rgb` holds
+// width × height pixels, 3 bytes each, top row first; `quality` is libjpeg's
+// 1 to 100 scale. Throws std::invalid_argument when a size is outside 1 to
+// 65500, `rgb` has the wrong length or the quality is out of range, and
+// std::runtime_error when libjpeg fails.
+std::vector<std::uint8_t> encodeJpeg(int width, int height, const std::vector<std::uint8_t>& rgb,
+                                     int quality);
+// The same for a greyscale picture, 1 byte a pixel.
+std::vector<std::uint8_t> encodeJpegGrey(int width, int height,
+                                         const std::vector<std::uint8_t>& grey, int quality);
+
+// Fabric textures. Each returns width × height RGB pixels, 3 bytes each, top
+// row first, that tile seamlessly in both directions; warp threads run down
+// the picture. Threads, stitches and flowers keep their size in pixels, so a
+// bigger picture shows more cloth. The same arguments give the same pixels;
+// another seed gives another piece of the same cloth. All throw
+// std::invalid_argument when a size is outside 8 to 4096.
+struct Rgb {
+  std::uint8_t r, g, b;
+};
+
+// Indigo 3/1 right-hand twill (the diagonal rises to the right) with ecru
+// weft, slubby warp yarn and uneven dye. `wash` from 0 (raw, dark) to 1
+// (light stone wash) fades the indigo.
+std::vector<std::uint8_t> denimTexture(int width, int height, std::uint32_t seed,
+                                       double wash = 0.25);
+// Silk satin in `colour`: smooth, with broad soft bands of sheen and a faint
+// weft grain.
+std::vector<std::uint8_t> silkTexture(int width, int height, std::uint32_t seed, Rgb colour);
+// A printed cotton with small five- and six-petalled flowers, leaves and
+// buds scattered over the ground.
+struct FloralColours {
+  Rgb ground, petals, otherPetals, centres, leaves;
+};
+std::vector<std::uint8_t> floralPrintTexture(int width, int height, std::uint32_t seed,
+                                             const FloralColours& colours);
+// Gingham: a plain weave whose warp and weft both alternate bands of `check`
+// and `ground` threads, so the squares come in full, mixed and ground tones.
+std::vector<std::uint8_t> ginghamTexture(int width, int height, std::uint32_t seed, Rgb check,
+                                         Rgb ground);
+// Stockinette (jersey) knitting: columns of V-shaped stitches of plied yarn.
+std::vector<std::uint8_t> knitTexture(int width, int height, std::uint32_t seed, Rgb yarn);
+// Linen: an open plain weave of uneven, slubby flax threads.
+std::vector<std::uint8_t> linenTexture(int width, int height, std::uint32_t seed, Rgb yarn);
+
+// The fabrics with their usual colours, by name.
+enum class FabricKind { Denim, Silk, Floral, Gingham, Knit, Linen };
+struct FabricName {
+  FabricKind kind;
+  const char* name;
+};
+inline constexpr std::array<FabricName, 6> kFabricNames{{{FabricKind::Denim, "Denim"},
+                                                         {FabricKind::Silk, "Silk"},
+                                                         {FabricKind::Floral, "Floral"},
+                                                         {FabricKind::Gingham, "Gingham"},
+                                                         {FabricKind::Knit, "Knit"},
+                                                         {FabricKind::Linen, "Linen"}}};
+inline constexpr int kFabricTextureSize = 256;  // pixels, both ways
+std::vector<std::uint8_t> fabricTexture(FabricKind kind, int width, int height, std::uint32_t seed);
 
 // A RIFF WAVE file: PCM, 16-bit, one channel. Throws std::invalid_argument
 // when `sampleRate` is not positive or the data would not fit the format.

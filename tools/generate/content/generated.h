@@ -15,5 +15,11 @@ void generateWoman(ContentRoot& root, Manifest& manifest);
 void generateGirl(ContentRoot& root, Manifest& manifest);
 void generateMen(ContentRoot& root, Manifest& manifest);
 void generateCommon(ContentRoot& root);
+// Needs the woman's files already in the root.
+void generateGarments(ContentRoot& root);
+// The fabric swatches, JPEG, under \pattern\texture: one for each of
+// kFabricNames ("Denim.jpg", ...) and the garments' "Dress.jpg", "Top.jpg"
+// and "Skirt.jpg".
+void writeFabricTextures(ContentRoot& root);
 
 }  // namespace vestora::generate

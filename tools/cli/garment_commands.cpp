@@ -1,0 +1,164 @@
+#include "cli/garment_commands.h"
+
+#include <chrono>
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+#include "body/body_shaper.h"
+#include "cli/body_commands.h"
+#include "cli/cli.h"
+#include "cli/model_info.h"
+#include "cloth/garment_export.h"
+#include "cloth/garment_fit.h"
+#include "cloth/penetration.h"
+#include "cloth/try_on.h"
+#include "platform/data_path.h"
+#include "platform/file_io.h"
+#include "platform/root_dir.h"
+
+namespace vestora::cli {
+
+const char* const kFitHelp =
+    "usage: vestora-cli fit [--root DIR] --garment PATH [--body NAME-OR-PATH] [--height CM]\n"
+    "                       [--weight JIN] [--month M] [--redrape yes|no] [--quick-sew yes|no]\n"
+    "                       [--out FILE.obj] [--json]\n"
+    "Puts a garment (.pop or .msh; a data path such as \\pattern\\Dress.pop, or a file) on\n"
+    "a body as the try-on does, answering its questions as given (re-drape: yes, quick\n"
+    "sew: no), then applies the body editor's settings, which refit the garment, and\n"
+    "prints the garment's counts, whether it is bound, the time of one fit and how many\n"
+    "particles lie inside the body and how deep. --out writes the dressed body as OBJ.\n";
+
+namespace {
+
+// Answers the try-on's questions from the command line and passes its
+// messages on to the error stream.
+class CommandLineAnswers : public UserDialogs {
+ public:
+  CommandLineAnswers(bool redrape, bool quickSew, std::ostream& err)
+      : redrape_(redrape), quickSew_(quickSew), err_(err) {}
+  void showMessage(const std::string& text, const std::string&, MessageIcon) override {
+    err_ << "vestora-cli: " << text << '\n';
+  }
+  bool askYesNo(const std::string& text, const std::string&) override {
+    if (text == kRedrapeQuestion) return redrape_;
+    if (text == kQuickSewQuestion) return quickSew_;
+    return false;
+  }
+  std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
+  std::optional<Rgb> chooseColour(Rgb) override { return std::nullopt; }
+
+ private:
+  bool redrape_, quickSew_;
+  std::ostream& err_;
+};
+
+std::optional<bool> yesNo(const Args& args, const std::string& option, bool fallback, std::ostream& err,
+                          bool& bad) {
+  const auto text = args.value(option);
+  if (!text) return fallback;
+  if (*text == "yes") return true;
+  if (*text == "no") return false;
+  err << "vestora-cli: " << option << " takes yes or no, not \"" << *text << "\"\n";
+  bad = true;
+  return std::nullopt;
+}
+
+bool endsWith(const std::string& s, const char* suffix) {
+  const std::string tail(suffix);
+  if (s.size() < tail.size()) return false;
+  for (std::size_t i = 0; i < tail.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(s[s.size() - tail.size() + i])) != tail[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int runFit(const Args& args, std::ostream& out, std::ostream& err) {
+  bool bad = false;
+  const auto height = number(args, "--height", err, bad);
+  const auto weight = number(args, "--weight", err, bad);
+  const auto month = number(args, "--month", err, bad);
+  const auto redrape = yesNo(args, "--redrape", true, err, bad);
+  const auto quickSew = yesNo(args, "--quick-sew", false, err, bad);
+  const auto body = chooseBody(args, err);
+  const auto garmentArg = args.value("--garment");
+  if (!garmentArg) {
+    err << "vestora-cli: fit needs --garment\n";
+    bad = true;
+  }
+  if (bad || !body) return kUsage;
+  const bool fitted = endsWith(*garmentArg, ".pop");
+  if (!fitted && !endsWith(*garmentArg, ".msh")) {
+    err << "vestora-cli: a garment is a .pop or a .msh file, not \"" << *garmentArg << "\"\n";
+    return kUsage;
+  }
+
+  const std::string root = args.value("--root").value_or(GetRootDir());
+  Avatar avatar(root);
+  if (!loadBody(avatar, *body, err)) return kBadInput;
+  const std::string path = (*garmentArg)[0] == '\\' ? dataPath(root, *garmentArg) : *garmentArg;
+
+  CommandLineAnswers answers(*redrape, *quickSew, err);
+  TryOn tryOn(avatar, answers);
+  const Result<void> loaded = fitted ? tryOn.LoadFittedGarmentCommand(path) : tryOn.LoadPatternMeshCommand(path);
+  if (!loaded) return kBadInput;  // the try-on has said why
+
+  BodyShaper shaper(avatar);  // reshaping refits the garment
+  applyEditorShape(avatar, shaper, height, weight, month, err);
+
+  // One more fit on the final body, timed on its own.
+  GarmentMesh& garment = tryOn.garment();
+  double fitMs = 0;
+  if (garment.hasBinding) {
+    const BodySurface& surface = tryOn.body();
+    const auto start = std::chrono::steady_clock::now();
+    FitGarmentToBody(garment, surface);
+    fitMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  }
+  const std::vector<GarmentParticle>& drawn =
+      garment.drawParticles.size() == garment.particles.size() ? garment.drawParticles : garment.particles;
+  const Penetration inside = measurePenetration(avatar, drawn);
+
+  if (auto outPath = args.value("--out")) {
+    const std::string obj = formatDressedObj(avatar, garment);
+    if (auto written = writeFileAtomically(*outPath, asBytes(obj)); !written) {
+      err << "vestora-cli: " << written.error().message() << '\n';
+      return kBadInput;
+    }
+  }
+
+  if (args.has("--json")) {
+    nlohmann::ordered_json j;
+    j["particles"] = garment.particleCount();
+    j["edges"] = garment.edgeCount();
+    j["triangles"] = garment.triangleCount();
+    j["seams"] = garment.seams.size();
+    j["bound"] = garment.hasBinding;
+    j["fitMs"] = jsonFloat(static_cast<float>(fitMs));
+    j["inside"] = {{"count", inside.count},
+                   {"fraction", inside.fraction},
+                   {"deeperThan2mm", inside.deeperThan2mm},
+                   {"maxDepthCm", jsonFloat(inside.maxDepthCm)}};
+    out << j.dump(2) << '\n';
+  } else {
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "garment %s\n  %d particles, %d edges, %d triangles, %zu seams\n  %s\n", path.c_str(),
+                  garment.particleCount(), garment.edgeCount(), garment.triangleCount(), garment.seams.size(),
+                  garment.hasBinding ? "bound to the body" : "not bound (it does not follow the body)");
+    out << line;
+    if (garment.hasBinding) {
+      std::snprintf(line, sizeof line, "  one fit: %.2f ms\n", fitMs);
+      out << line;
+    }
+    std::snprintf(line, sizeof line,
+                  "  inside the body: %d particles (%.2f %%), %d deeper than 2 mm, deepest %.2f cm\n",
+                  inside.count, 100.0 * inside.fraction, inside.deeperThan2mm, inside.maxDepthCm);
+    out << line;
+  }
+  return kOk;
+}
+
+}  // namespace vestora::cli
