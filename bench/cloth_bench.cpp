@@ -41,7 +41,9 @@ void BM_FitDress(benchmark::State& state, SampleSearch search) {
   state.counters["particles"] = d.dress.particleCount();
 }
 BENCHMARK_CAPTURE(BM_FitDress, indexed, SampleSearch::Indexed)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_FitDress, reference, SampleSearch::Scan)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(BM_FitDress, reference, SampleSearch::Scan)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 // The fit the body editor runs after a reshaping: refresh the body, fit.
 void BM_RefitAfterReshaping(benchmark::State& state) {
@@ -74,7 +76,9 @@ void BM_BindDress(benchmark::State& state, SampleSearch search) {
   }
 }
 BENCHMARK_CAPTURE(BM_BindDress, indexed, SampleSearch::Indexed)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_BindDress, reference, SampleSearch::Scan)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_BindDress, reference, SampleSearch::Scan)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace
 }  // namespace vestora

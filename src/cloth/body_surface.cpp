@@ -26,7 +26,6 @@ std::vector<Vec3> avatarPositions(const Avatar& avatar) {
 constexpr double kPruneRelative = 1e-5;
 constexpr double kPruneAbsolute = 1e-6;
 
-
 // The squared radius within which a box may hold a sample at float distance
 // d or less: with slack for float distances lying a little below exact ones
 // and for the rounding of the box distance itself.
@@ -47,7 +46,9 @@ float boxGap2(const Vec3& p, const Vec3& lo, const Vec3& hi) {
 
 // Sorting key of a coordinate: a NaN sorts after every number, so that the
 // median split always sees a strict weak order.
-float orderKey(float v) { return std::isnan(v) ? std::numeric_limits<float>::infinity() : v; }
+float orderKey(float v) {
+  return std::isnan(v) ? std::numeric_limits<float>::infinity() : v;
+}
 
 }  // namespace
 
@@ -78,7 +79,8 @@ BodySurface::BodySurface(std::vector<Vec3> positions,
 BodySurface BodySurface::fromAvatar(const Avatar& avatar) {
   std::vector<std::array<std::int32_t, 3>> triangles;
   triangles.reserve(avatar.triangleCount());
-  for (std::size_t i = 0; i < avatar.triangleCount(); ++i) triangles.push_back(avatar.triangles[i].vertex);
+  for (std::size_t i = 0; i < avatar.triangleCount(); ++i)
+    triangles.push_back(avatar.triangles[i].vertex);
   BodySurface body(avatarPositions(avatar), triangles);
   body.standingPose = avatar.highPose;
   return body;
@@ -102,7 +104,8 @@ bool BodySurface::refresh(std::span<const Vec3> positions) {
 void BodySurface::refitIndex() {
   // The tree keeps its shape; only the boxes follow the samples. Children
   // always come after their parent, so one backward sweep suffices.
-  for (std::size_t i = 0; i < nodeSample_.size(); ++i) nodePosition_[i] = positions_[nodeSample_[i]];
+  for (std::size_t i = 0; i < nodeSample_.size(); ++i)
+    nodePosition_[i] = positions_[nodeSample_[i]];
   for (std::size_t n = nodes_.size(); n-- > 0;) {
     Node& node = nodes_[n];
     if (node.left < 0) {
@@ -155,7 +158,8 @@ void BodySurface::computeNormals() {
     const Vec3& c = positions_[triangles_[i][2]];
     const float e1[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
     const float e2[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-    Vec3 n{e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
+    Vec3 n{e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+           e1[0] * e2[1] - e1[1] * e2[0]};
     const float len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
     if (len > 0) {
       n = {n[0] / len, n[1] / len, n[2] / len};
@@ -181,7 +185,7 @@ void BodySurface::computeNormals() {
 constexpr double kGridCellsAlong = 175;
 constexpr double kMaxGridCells = 4e6;
 // A search whose hint lies within this many cells is answered by the grid.
-constexpr float kGridReachCells = 10.0f;
+constexpr float kGridReachCells = 6.0f;
 
 void BodySurface::buildGrid() {
   dims_ = {0, 0, 0};
@@ -206,7 +210,8 @@ void BodySurface::buildGrid() {
   cell_ = static_cast<float>(cell);
   origin_ = lo;
   for (int a = 0; a < 3; ++a) {
-    dims_[a] = static_cast<std::int32_t>(std::floor((static_cast<double>(hi[a]) - lo[a]) / cell)) + 1;
+    dims_[a] =
+        static_cast<std::int32_t>(std::floor((static_cast<double>(hi[a]) - lo[a]) / cell)) + 1;
   }
   const std::size_t cells = static_cast<std::size_t>(dims_[0]) * dims_[1] * dims_[2];
   cellStart_.assign(cells + 1, 0);
@@ -217,7 +222,8 @@ void BodySurface::buildGrid() {
     for (int a = 0; a < 3; ++a) {
       const double f = std::floor((static_cast<double>(positions_[k][a]) - origin_[a]) / cell_);
       if (std::isnan(f)) inside = false;  // a sample that is not a number is in no cell
-      const auto i = static_cast<std::int32_t>(std::clamp(f, 0.0, static_cast<double>(dims_[a] - 1)));
+      const auto i =
+          static_cast<std::int32_t>(std::clamp(f, 0.0, static_cast<double>(dims_[a] - 1)));
       c += stride * static_cast<std::size_t>(i);
       stride *= static_cast<std::size_t>(dims_[a]);
     }
@@ -234,6 +240,17 @@ void BodySurface::buildGrid() {
     const std::int32_t slot = fill[cellOf[k]]++;
     cellSample_[slot] = static_cast<std::int32_t>(k);
     cellPosition_[slot] = positions_[k];
+  }
+}
+
+void BodySurface::gridRange(const Vec3& c, double reach, std::int32_t lo[3],
+                            std::int32_t hi[3]) const {
+  for (int a = 0; a < 3; ++a) {
+    const double top = static_cast<double>(dims_[a] - 1);
+    lo[a] = static_cast<std::int32_t>(
+        std::clamp(std::floor((c[a] - reach - origin_[a]) / cell_), 0.0, top));
+    hi[a] = static_cast<std::int32_t>(
+        std::clamp(std::floor((c[a] + reach - origin_[a]) / cell_), 0.0, top));
   }
 }
 
@@ -260,9 +277,10 @@ void BodySurface::buildIndex() {
       if (hi[a] - lo[a] > hi[axis] - lo[axis]) axis = a;
     }
     const std::int32_t middle = begin + (end - begin) / 2;
-    std::nth_element(nodeSample_.begin() + begin, nodeSample_.begin() + middle, nodeSample_.begin() + end,
-                     [&](std::int32_t a, std::int32_t b) {
-                       const float pa = orderKey(positions_[a][axis]), pb = orderKey(positions_[b][axis]);
+    std::nth_element(nodeSample_.begin() + begin, nodeSample_.begin() + middle,
+                     nodeSample_.begin() + end, [&](std::int32_t a, std::int32_t b) {
+                       const float pa = orderKey(positions_[a][axis]),
+                                   pb = orderKey(positions_[b][axis]);
                        return pa < pb || (pa == pb && a < b);
                      });
     const auto left = static_cast<std::int32_t>(nodes_.size());
@@ -276,7 +294,8 @@ void BodySurface::buildIndex() {
 }
 
 template <bool kSlab>
-NearestSample BodySurface::search(const Vec3& p, float radius, float halfHeight, std::int32_t hint) const {
+NearestSample BodySurface::search(const Vec3& p, float radius, float halfHeight,
+                                  std::int32_t hint) const {
   NearestSample best{-1, radius};
   if (nodes_.empty() || !std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) {
     return best;
@@ -295,17 +314,15 @@ NearestSample BodySurface::search(const Vec3& p, float radius, float halfHeight,
   // A close hint: every sample that can beat it lies in the few grid cells
   // round p that cover the ball through the hint.
   if (best.index >= 0 && dims_[0] > 0) {
-    const double reach = (static_cast<double>(best.distance) + kPruneAbsolute) / (1.0 - kPruneRelative);
+    const double reach =
+        (static_cast<double>(best.distance) + kPruneAbsolute) / (1.0 - kPruneRelative);
     if (reach <= kGridReachCells * cell_) {
       std::int32_t lo[3], hi[3];
-      for (int a = 0; a < 3; ++a) {
-        const double top = static_cast<double>(dims_[a] - 1);
-        lo[a] = static_cast<std::int32_t>(std::clamp(std::floor((p[a] - reach - origin_[a]) / cell_), 0.0, top));
-        hi[a] = static_cast<std::int32_t>(std::clamp(std::floor((p[a] + reach - origin_[a]) / cell_), 0.0, top));
-      }
+      gridRange(p, reach, lo, hi);
       for (std::int32_t k = lo[2]; k <= hi[2]; ++k) {
         for (std::int32_t j = lo[1]; j <= hi[1]; ++j) {
-          const std::size_t row = static_cast<std::size_t>(dims_[0]) * (j + static_cast<std::size_t>(dims_[1]) * k);
+          const std::size_t row =
+              static_cast<std::size_t>(dims_[0]) * (j + static_cast<std::size_t>(dims_[1]) * k);
           const std::int32_t begin = cellStart_[row + lo[0]], end = cellStart_[row + hi[0] + 1];
           for (std::int32_t slot = begin; slot < end; ++slot) {
             const Vec3& s = cellPosition_[slot];
@@ -372,6 +389,23 @@ NearestSample BodySurface::search(const Vec3& p, float radius, float halfHeight,
 
 void BodySurface::gatherWithin(const Vec3& c, float r, std::vector<std::int32_t>& out) const {
   if (nodes_.empty() || !(r >= 0)) return;
+  // A short reach: the grid cells that cover the ball.
+  const double reach = (static_cast<double>(r) + kPruneAbsolute) / (1.0 - kPruneRelative);
+  if (dims_[0] > 0 && reach <= kGridReachCells * cell_) {
+    std::int32_t lo[3], hi[3];
+    gridRange(c, reach, lo, hi);
+    for (std::int32_t k = lo[2]; k <= hi[2]; ++k) {
+      for (std::int32_t j = lo[1]; j <= hi[1]; ++j) {
+        const std::size_t row =
+            static_cast<std::size_t>(dims_[0]) * (j + static_cast<std::size_t>(dims_[1]) * k);
+        for (std::int32_t slot = cellStart_[row + lo[0]], end = cellStart_[row + hi[0] + 1];
+             slot < end; ++slot) {
+          if (distance(c, cellPosition_[slot]) <= r) out.push_back(cellSample_[slot]);
+        }
+      }
+    }
+    return;
+  }
   const float open2 = reach2(r);
   std::int32_t stack[128];
   int top = 0;
@@ -402,7 +436,8 @@ NearestSample BodySurface::nearestInSlabAmong(const Vec3& p, float radius, float
     const Vec3& s = positions_[index];
     if (!(slabLo < s[1] && s[1] < slabHi)) return;
     const float d = distance(p, s);
-    if (d < best.distance || (best.index >= 0 && d == best.distance && index < best.index)) best = {index, d};
+    if (d < best.distance || (best.index >= 0 && d == best.distance && index < best.index))
+      best = {index, d};
   };
   consider(hint);
   for (std::int32_t index : candidates) consider(index);

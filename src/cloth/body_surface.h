@@ -3,7 +3,8 @@
 // vertex normals, and an index that finds the nearest sample to a point.
 //
 // The index (a tree of boxes built once per body and refitted whenever the
-// body moves) answers exactly what a scan over all samples in order answers:
+// body moves, and a fine grid for searches whose reach is already short)
+// answers exactly what a scan over all samples in order answers:
 // the nearest sample by the same float distance, the first in sample order
 // among equally near ones, only samples strictly nearer than the start
 // radius and, for the slab search, only samples strictly inside the slab.
@@ -32,7 +33,8 @@ class BodySurface {
   BodySurface() = default;
   // A body given by its vertex positions and 0-based triangles (vertex
   // numbers outside the positions are ignored).
-  BodySurface(std::vector<Vec3> positions, const std::vector<std::array<std::int32_t, 3>>& triangles);
+  BodySurface(std::vector<Vec3> positions,
+              const std::vector<std::array<std::int32_t, 3>>& triangles);
   // The avatar's current body: every vertex a sample, every model triangle.
   static BodySurface fromAvatar(const Avatar& avatar);
 
@@ -63,7 +65,8 @@ class BodySurface {
   NearestSample nearest(const Vec3& p, float radius, std::int32_t hint = -1) const;
   // The nearest sample to p strictly nearer than `radius` among the samples
   // with p.y − halfHeight < s.y < p.y + halfHeight.
-  NearestSample nearestInSlab(const Vec3& p, float radius, float halfHeight, std::int32_t hint = -1) const;
+  NearestSample nearestInSlab(const Vec3& p, float radius, float halfHeight,
+                              std::int32_t hint = -1) const;
 
   // Appends to `out` every sample whose distance from c is at most r (and
   // possibly a few a hair farther), in no particular order.
@@ -72,7 +75,8 @@ class BodySurface {
   // as nearestInSlab whenever the candidates include every slab sample at
   // least as near to p as the best of them.
   NearestSample nearestInSlabAmong(const Vec3& p, float radius, float halfHeight,
-                                   std::span<const std::int32_t> candidates, std::int32_t hint) const;
+                                   std::span<const std::int32_t> candidates,
+                                   std::int32_t hint) const;
 
   // The same two searches as plain scans over all samples, kept as the
   // reference the index is measured and checked against.
@@ -84,11 +88,14 @@ class BodySurface {
   static float distance(const Vec3& p, const Vec3& s);
 
  private:
-  void computeNormals();
   struct Node;
+  void computeNormals();
   void buildIndex();
   void refitIndex();
   void boxOf(Node& node) const;
+  void buildGrid();
+  // The grid cells covering the cube of half-side `reach` round c, per axis.
+  void gridRange(const Vec3& c, double reach, std::int32_t lo[3], std::int32_t hi[3]) const;
   template <bool kSlab>
   NearestSample search(const Vec3& p, float radius, float halfHeight, std::int32_t hint) const;
 
@@ -105,22 +112,21 @@ class BodySurface {
   // are contiguous); a leaf holds at most kLeafSize samples.
   struct Node {
     Vec3 lo, hi;
-    std::int32_t begin = 0, end = 0;   // the node's run in nodeSample_
+    std::int32_t begin = 0, end = 0;     // the node's run in nodeSample_
     std::int32_t left = -1, right = -1;  // children; −1 for a leaf
   };
+  static constexpr std::int32_t kLeafSize = 8;
   std::vector<Node> nodes_;
-  // A fine grid over the samples' box for searches whose reach is already
-  // short (a hint lies close): cell (i, j, k) is i + dims (j + dims k);
-  // samples are stored cell by cell.
-  void buildGrid();
+  std::vector<std::int32_t> nodeSample_;
+  std::vector<Vec3> nodePosition_;
+
+  // The fine grid over the samples' box: cell (i, j, k) is
+  // i + dims[0] × (j + dims[1] × k); samples are stored cell by cell.
   float cell_ = 1;
   Vec3 origin_{0, 0, 0};
   std::array<std::int32_t, 3> dims_{0, 0, 0};
   std::vector<std::int32_t> cellStart_, cellSample_;
   std::vector<Vec3> cellPosition_;
-  std::vector<std::int32_t> nodeSample_;
-  std::vector<Vec3> nodePosition_;
-  static constexpr std::int32_t kLeafSize = 16;
 };
 
 }  // namespace vestora

@@ -35,8 +35,9 @@ void BuildClothSystem(GarmentMesh& garment, const std::function<void()>& onDrape
   const std::vector<Vec4> state = particleState(garment);
   for (int i = 0; i < n; ++i) {
     system.positions()[static_cast<std::size_t>(i)] = state[static_cast<std::size_t>(i)];
-    system.SetMass(i, garment.particles[static_cast<std::size_t>(i)].piece == -1 ? kAnchorMass
-                                                                               : model->particleMass);
+    system.SetMass(i, garment.particles[static_cast<std::size_t>(i)].piece == -1
+                          ? kAnchorMass
+                          : model->particleMass);
   }
   model->springs.reserve(garment.edges.size());
   for (const GarmentEdge& edge : garment.edges) {
@@ -58,7 +59,9 @@ void BuildClothSystem(GarmentMesh& garment, const std::function<void()>& onDrape
   garment.cloth = std::move(model);
 }
 
-void ReleaseClothSystem(GarmentMesh& garment) { garment.cloth.reset(); }
+void ReleaseClothSystem(GarmentMesh& garment) {
+  garment.cloth.reset();
+}
 
 void ResetClothSystem(GarmentMesh& garment) {
   if (!garment.cloth || !garment.cloth->system) return;

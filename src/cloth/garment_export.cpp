@@ -25,7 +25,8 @@ std::string formatDressedObj(const Avatar& avatar, const GarmentMesh& garment) {
   const long bodyVertices = static_cast<long>(avatar.skin.size());
   for (const SkinVertex& v : avatar.skin) appendVertex(out, v.x, v.y, v.z);
   const std::vector<GarmentParticle>& drawn =
-      garment.drawParticles.size() == garment.particles.size() ? garment.drawParticles : garment.particles;
+      garment.drawParticles.size() == garment.particles.size() ? garment.drawParticles
+                                                               : garment.particles;
   for (const GarmentParticle& p : drawn) appendVertex(out, p.point.x, p.point.y, p.point.z);
   if (avatar.loaded()) {
     const GlmModel& model = avatar.model();

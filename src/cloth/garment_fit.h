@@ -14,14 +14,15 @@
 
 namespace vestora {
 
-inline constexpr float kBindRadius = 100.0f;          // start of the nearest-sample search
-inline constexpr float kNormalTolerance = 0.0001f;    // per component
+inline constexpr float kBindRadius = 100.0f;        // start of the nearest-sample search
+inline constexpr float kNormalTolerance = 0.0001f;  // per component
 inline constexpr float kWideningPosed = 1.08f;
 inline constexpr float kWideningStanding = 1.15f;
 inline constexpr int kRelaxRounds = 5;
-inline constexpr float kStretchTolerance = 0.2f;      // springs kept within 0.8 … 1.2 × rest
+inline constexpr float kStretchTolerance = 0.2f;  // springs kept within 0.8 … 1.2 × rest
 inline constexpr float kSideShift = 0.02f;
-inline constexpr float kSlabHalfHeight = 2.0f;        // collision candidates lie within ±2 of the particle's y
+inline constexpr float kSlabHalfHeight =
+    2.0f;  // collision candidates lie within ±2 of the particle's y
 inline constexpr float kContactThreshold = 0.1f;
 inline constexpr float kPushStep = 0.1f;
 

@@ -14,29 +14,45 @@ GarmentMesh& GarmentMesh::operator=(GarmentMesh&&) noexcept = default;
 
 std::int32_t sideCodeOfValue(std::int32_t value) {
   switch (value) {
-    case -2: return 4;
-    case -1: return 1;
-    case 0: return 2;
-    case 1: return 0;
-    case 2: return 5;
-    case 3: return 3;
-    default: return -1;
+    case -2:
+      return 4;
+    case -1:
+      return 1;
+    case 0:
+      return 2;
+    case 1:
+      return 0;
+    case 2:
+      return 5;
+    case 3:
+      return 3;
+    default:
+      return -1;
   }
 }
 
 std::int32_t sideValueOfCode(std::int32_t code) {
   switch (code) {
-    case 4: return -2;
-    case 1: return -1;
-    case 2: return 0;
-    case 0: return 1;
-    case 5: return 2;
-    case 3: return 3;
-    default: return 1;
+    case 4:
+      return -2;
+    case 1:
+      return -1;
+    case 2:
+      return 0;
+    case 0:
+      return 1;
+    case 5:
+      return 2;
+    case 3:
+      return 3;
+    default:
+      return 1;
   }
 }
 
-void ClearGarment(GarmentMesh& garment) { garment = GarmentMesh(); }
+void ClearGarment(GarmentMesh& garment) {
+  garment = GarmentMesh();
+}
 
 bool BuildVertexTriangles(GarmentMesh& garment) {
   const std::int32_t n = garment.particleCount();

@@ -90,11 +90,11 @@ struct SeamPair {
 struct PatternPiece {
   std::int32_t number = 0;
   std::int32_t minusOne = -1;
-  SkinVertex centre;                 // centre of the piece's bounding box
-  std::array<SkinVertex, 2> derived; // bottom and top centre of the box
-  std::array<SkinVertex, 8> corners; // corners of the bounding box
-  std::array<float, 6> box{};        // min x, y, z then max x, y, z
-  std::int32_t reserved = 0;         // bytes 428 … 431
+  SkinVertex centre;                  // centre of the piece's bounding box
+  std::array<SkinVertex, 2> derived;  // bottom and top centre of the box
+  std::array<SkinVertex, 8> corners;  // corners of the bounding box
+  std::array<float, 6> box{};         // min x, y, z then max x, y, z
+  std::int32_t reserved = 0;          // bytes 428 … 431
   // The first and last particle of the piece whose attribute 0 is 1 (the
   // searches start from ±1 410 065 408 and keep those values when none is).
   std::int32_t firstParticle = 0, lastParticle = 0;

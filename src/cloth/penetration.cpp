@@ -13,14 +13,19 @@ namespace {
 
 using D3 = std::array<double, 3>;
 
-D3 sub(const Point3& a, const Point3& b) { return {double(a[0]) - b[0], double(a[1]) - b[1], double(a[2]) - b[2]}; }
+D3 sub(const Point3& a, const Point3& b) {
+  return {double(a[0]) - b[0], double(a[1]) - b[1], double(a[2]) - b[2]};
+}
 D3 cross(const D3& a, const D3& b) {
   return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
-double dot(const D3& a, const D3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+double dot(const D3& a, const D3& b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
 
 // The ray from `origin` along `dir` crosses the triangle at a positive distance.
-bool rayCrosses(const Point3& origin, const D3& dir, const Point3& a, const Point3& b, const Point3& c) {
+bool rayCrosses(const Point3& origin, const D3& dir, const Point3& a, const Point3& b,
+                const Point3& c) {
   const D3 e1 = sub(b, a), e2 = sub(c, a);
   const D3 h = cross(dir, e2);
   const double det = dot(e1, h);
@@ -64,18 +69,21 @@ double pointTriangleDistance(const Point3& p, const Point3& a, const Point3& b, 
   }
   const double denom = 1 / (va + vb + vc);
   const double v = vb * denom, w = vc * denom;
-  return length({ap[0] - ab[0] * v - ac[0] * w, ap[1] - ab[1] * v - ac[1] * w, ap[2] - ab[2] * v - ac[2] * w});
+  return length({ap[0] - ab[0] * v - ac[0] * w, ap[1] - ab[1] * v - ac[1] * w,
+                 ap[2] - ab[2] * v - ac[2] * w});
 }
 
 bool openStrip(const std::string& groupName) {
   std::string lower = groupName;
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   return lower.find("lash") != std::string::npos || lower.find("jiemao") != std::string::npos;
 }
 
 }  // namespace
 
-Penetration measurePenetration(const Avatar& avatar, const std::vector<GarmentParticle>& particles) {
+Penetration measurePenetration(const Avatar& avatar,
+                               const std::vector<GarmentParticle>& particles) {
   Penetration result;
   if (!avatar.loaded() || particles.empty()) return result;
   TriangleMesh mesh;
@@ -99,13 +107,15 @@ Penetration measurePenetration(const Avatar& avatar, const std::vector<GarmentPa
     const double l = std::sqrt(dot(d, d));
     return D3{d[0] / l, d[1] / l, d[2] / l};
   }();
-  const double reach = (all.max[0] - all.min[0]) + (all.max[1] - all.min[1]) + (all.max[2] - all.min[2]) + 1;
+  const double reach =
+      (all.max[0] - all.min[0]) + (all.max[1] - all.min[1]) + (all.max[2] - all.min[2]) + 1;
   std::vector<std::int32_t> leaves;
   const float unit = avatar.unitScale();
   for (const GarmentParticle& particle : particles) {
     const Point3 p{particle.point.x, particle.point.y, particle.point.z};
     if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) continue;
-    const Point3 far{static_cast<float>(p[0] + reach * dir[0]), static_cast<float>(p[1] + reach * dir[1]),
+    const Point3 far{static_cast<float>(p[0] + reach * dir[0]),
+                     static_cast<float>(p[1] + reach * dir[1]),
                      static_cast<float>(p[2] + reach * dir[2])};
     TriangleBox box;
     for (int a = 0; a < 3; ++a) {
@@ -117,7 +127,8 @@ Penetration measurePenetration(const Avatar& avatar, const std::vector<GarmentPa
     int crossings = 0;
     for (std::int32_t leaf : leaves) {
       const auto& v = tree.nodes()[leaf].vertices;
-      if (rayCrosses(p, dir, mesh.vertices[v[0]], mesh.vertices[v[1]], mesh.vertices[v[2]])) ++crossings;
+      if (rayCrosses(p, dir, mesh.vertices[v[0]], mesh.vertices[v[1]], mesh.vertices[v[2]]))
+        ++crossings;
     }
     if (crossings % 2 == 0) continue;
     // Inside: the depth is the distance to the nearest triangle, which lies
@@ -138,7 +149,8 @@ Penetration measurePenetration(const Avatar& avatar, const std::vector<GarmentPa
     double depth = std::sqrt(nearestVertex);
     for (std::int32_t leaf : leaves) {
       const auto& v = tree.nodes()[leaf].vertices;
-      depth = std::min(depth, pointTriangleDistance(p, mesh.vertices[v[0]], mesh.vertices[v[1]], mesh.vertices[v[2]]));
+      depth = std::min(depth, pointTriangleDistance(p, mesh.vertices[v[0]], mesh.vertices[v[1]],
+                                                    mesh.vertices[v[2]]));
     }
     ++result.count;
     const float depthCm = static_cast<float>(depth / unit);

@@ -10,10 +10,10 @@
 namespace vestora {
 
 struct Penetration {
-  int count = 0;           // particles inside the body
-  double fraction = 0;     // of all particles
-  int deeperThan2mm = 0;   // inside by more than 2 mm
-  float maxDepthCm = 0;    // the deepest, cm
+  int count = 0;          // particles inside the body
+  double fraction = 0;    // of all particles
+  int deeperThan2mm = 0;  // inside by more than 2 mm
+  float maxDepthCm = 0;   // the deepest, cm
 };
 
 // Tests every particle against the avatar's current body. Inside is decided

@@ -21,19 +21,26 @@ constexpr float kLayerProbe = 0.5f;
 Vec3 cross(const Vec3& a, const Vec3& b) {
   return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
-float dot(const Vec3& a, const Vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-Vec3 positionOf(const SkinVertex& v) { return {v.x, v.y, v.z}; }
+float dot(const Vec3& a, const Vec3& b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+Vec3 positionOf(const SkinVertex& v) {
+  return {v.x, v.y, v.z};
+}
 
 std::vector<LayerTriangle> layerTriangles(const GarmentMesh& g) {
   std::vector<LayerTriangle> out;
   const auto n = static_cast<std::int32_t>(g.particles.size());
   for (const GarmentTriangle& t : g.triangles) {
-    if (std::any_of(t.vertex.begin(), t.vertex.end(), [&](std::int32_t v) { return v < 0 || v >= n; })) continue;
+    if (std::any_of(t.vertex.begin(), t.vertex.end(),
+                    [&](std::int32_t v) { return v < 0 || v >= n; }))
+      continue;
     LayerTriangle r;
     Vec3 sum{0, 0, 0};
     for (int k = 0; k < 3; ++k) {
-      const GarmentParticle& p = g.drawParticles.size() == g.particles.size() ? g.drawParticles[t.vertex[k]]
-                                                                               : g.particles[t.vertex[k]];
+      const GarmentParticle& p = g.drawParticles.size() == g.particles.size()
+                                     ? g.drawParticles[t.vertex[k]]
+                                     : g.particles[t.vertex[k]];
       r.corner[k] = p.point;
       if (t.hasUv) {
         r.corner[k].u = t.uv[2 * k];
@@ -42,8 +49,10 @@ std::vector<LayerTriangle> layerTriangles(const GarmentMesh& g) {
       r.cornerNormal[k] = g.particles[t.vertex[k]].normal;
       for (int a = 0; a < 3; ++a) sum[a] += r.cornerNormal[k][a];
     }
-    const Vec3 a = positionOf(r.corner[0]), b = positionOf(r.corner[1]), c = positionOf(r.corner[2]);
-    Vec3 f = cross({b[0] - a[0], b[1] - a[1], b[2] - a[2]}, {c[0] - a[0], c[1] - a[1], c[2] - a[2]});
+    const Vec3 a = positionOf(r.corner[0]), b = positionOf(r.corner[1]),
+               c = positionOf(r.corner[2]);
+    Vec3 f =
+        cross({b[0] - a[0], b[1] - a[1], b[2] - a[2]}, {c[0] - a[0], c[1] - a[1], c[2] - a[2]});
     const float len = std::sqrt(dot(f, f));
     if (len > 0) f = {f[0] / len, f[1] / len, f[2] / len};
     if (dot(f, sum) < 0) f = {-f[0], -f[1], -f[2]};
@@ -63,7 +72,8 @@ std::vector<SeamGroup> buildSeamGroups(std::vector<SeamPair>& seams,
   std::int32_t highest = -1;
   for (SeamPair& pair : seams) {
     const std::int64_t renumbered = static_cast<std::int64_t>(pair.seam) - first;
-    pair.seam = static_cast<std::int32_t>(std::clamp<std::int64_t>(renumbered, INT32_MIN, INT32_MAX));
+    pair.seam =
+        static_cast<std::int32_t>(std::clamp<std::int64_t>(renumbered, INT32_MIN, INT32_MAX));
     if (pair.seam >= 0 && pair.seam < kMaxSeamGroups) highest = std::max(highest, pair.seam);
   }
   groups.resize(static_cast<std::size_t>(highest + 1));
@@ -229,7 +239,7 @@ void TryOn::keepCurrentAsLayer() {
   ComputeParticleNormals(garment_);
   layer.triangles = layerTriangles(garment_);
   layer.saved = garment_.drawParticles.size() == garment_.particles.size() ? garment_.drawParticles
-                                                                          : garment_.particles;
+                                                                           : garment_.particles;
   ReleaseClothSystem(garment_);
   layer.garment = std::move(garment_);
   layer.garment.particles = layer.saved;
@@ -242,14 +252,17 @@ void TryOn::markCovered() {
   coveredVertices_.assign(avatar_.skin.size(), 0);
   for (const KeptLayer& layer : layers_) {
     for (const BodyBinding& b : layer.garment.bindings) {
-      if (b.sample >= 0 && static_cast<std::size_t>(b.sample) < coveredVertices_.size()) coveredVertices_[b.sample] = 1;
+      if (b.sample >= 0 && static_cast<std::size_t>(b.sample) < coveredVertices_.size())
+        coveredVertices_[b.sample] = 1;
     }
   }
   coveredTriangles_.assign(avatar_.triangleCount(), 0);
   for (std::size_t t = 0; t < avatar_.triangleCount(); ++t) {
     const auto& v = avatar_.triangles[t].vertex;
     bool all = true;
-    for (std::int32_t k : v) all = all && k >= 0 && static_cast<std::size_t>(k) < coveredVertices_.size() && coveredVertices_[k];
+    for (std::int32_t k : v)
+      all = all && k >= 0 && static_cast<std::size_t>(k) < coveredVertices_.size() &&
+            coveredVertices_[k];
     coveredTriangles_[t] = all ? 1 : 0;
   }
 }
@@ -261,7 +274,8 @@ void TryOn::settleLayersUnder() {
   if (layers_.empty() || garment_.triangles.empty()) return;
   TriangleMesh mesh;
   const std::vector<GarmentParticle>& worn =
-      garment_.drawParticles.size() == garment_.particles.size() ? garment_.drawParticles : garment_.particles;
+      garment_.drawParticles.size() == garment_.particles.size() ? garment_.drawParticles
+                                                                 : garment_.particles;
   for (const GarmentParticle& p : worn) mesh.vertices.push_back({p.point.x, p.point.y, p.point.z});
   for (const GarmentTriangle& t : garment_.triangles) mesh.triangles.push_back(t.vertex);
   const BodyTriangleTree tree = buildTriangleTree(mesh);
@@ -273,8 +287,10 @@ void TryOn::settleLayersUnder() {
     ends.reserve(g.particles.size());
     for (const GarmentParticle& p : g.particles) {
       const Vec3& n = p.normal;
-      starts.push_back({p.point.x + kLayerProbe * n[0], p.point.y + kLayerProbe * n[1], p.point.z + kLayerProbe * n[2]});
-      ends.push_back({p.point.x - kLayerProbe * n[0], p.point.y - kLayerProbe * n[1], p.point.z - kLayerProbe * n[2]});
+      starts.push_back({p.point.x + kLayerProbe * n[0], p.point.y + kLayerProbe * n[1],
+                        p.point.z + kLayerProbe * n[2]});
+      ends.push_back({p.point.x - kLayerProbe * n[0], p.point.y - kLayerProbe * n[1],
+                      p.point.z - kLayerProbe * n[2]});
     }
     const SegmentHits hits = segmentSurfaceHits(tree, tree.mesh(), starts, ends);
     for (std::size_t i = 0; i < g.particles.size() && i < hits.perSegment.size(); ++i) {
@@ -297,8 +313,9 @@ void TryOn::settleLayersUnder() {
 void TryOn::refit() {
   if (!avatar_.loaded()) return;
   const bool worn = garment_.hasBinding && !garment_.particles.empty();
-  const bool anyLayer = std::any_of(layers_.begin(), layers_.end(),
-                                    [](const KeptLayer& l) { return l.flexible && l.garment.hasBinding; });
+  const bool anyLayer = std::any_of(layers_.begin(), layers_.end(), [](const KeptLayer& l) {
+    return l.flexible && l.garment.hasBinding;
+  });
   if (!worn && !anyLayer) return;
   const BodySurface& b = body();
   for (KeptLayer& layer : layers_) {
@@ -306,7 +323,8 @@ void TryOn::refit() {
   }
   const auto start = std::chrono::steady_clock::now();
   FitGarmentToBody(garment_, b);
-  lastFitMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  lastFitMs_ =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   settleLayersUnder();
   if (view.redraw) view.redraw();
 }

@@ -2,10 +2,10 @@
 // stretch limiting, and the body index against the plain scans it replaces.
 #include "cloth/garment_fit.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <random>
+
+#include <gtest/gtest.h>
 
 #include "body/body_fixture.h"
 #include "cloth/garment_files.h"
@@ -22,7 +22,9 @@ GarmentParticle particleAt(float x, float y, float z, std::int32_t side = kSideB
   return p;
 }
 
-Vec3 at(const GarmentParticle& p) { return {p.point.x, p.point.y, p.point.z}; }
+Vec3 at(const GarmentParticle& p) {
+  return {p.point.x, p.point.y, p.point.z};
+}
 
 float length(const GarmentParticle& a, const GarmentParticle& b) {
   return BodySurface::distance(at(a), at(b));
@@ -77,8 +79,8 @@ TEST(LimitStretch, AFixedEndLeavesTheWholeCorrectionToTheOther) {
 TEST(LimitStretch, LaterEdgesSeeEarlierCorrectionsAndDegenerateEdgesAreSkipped) {
   // A chain 0-1-2 with the first spring stretched: its correction moves
   // particle 1, which the second spring then measures from.
-  std::vector<GarmentParticle> particles{particleAt(0, 0, 0), particleAt(2, 0, 0), particleAt(3, 0, 0),
-                                         particleAt(7, 7, 7)};
+  std::vector<GarmentParticle> particles{particleAt(0, 0, 0), particleAt(2, 0, 0),
+                                         particleAt(3, 0, 0), particleAt(7, 7, 7)};
   std::vector<GarmentEdge> edges{{0, 1, 1.0f}, {1, 2, 1.0f}, {3, 3, 1.0f}, {3, 9, 1.0f}};
   LimitStretch(kStretchTolerance, particles, edges);
   // After the first edge particle 1 sits at 1.6; the second edge is then 1.4 long.
@@ -296,7 +298,8 @@ TEST(FitGarmentToBody, TheIndexedFitEqualsTheReferenceFitOnSeveralBodies) {
   struct Shape {
     float height, weight, month;
   };
-  for (const Shape& shape : {Shape{174.7f, 111.5f, 0}, Shape{158, 85, 0}, Shape{192, 150, 0}, Shape{170, 120, 9}}) {
+  for (const Shape& shape :
+       {Shape{174.7f, 111.5f, 0}, Shape{158, 85, 0}, Shape{192, 150, 0}, Shape{170, 120, 9}}) {
     shaper.SetBodyHeight(shape.height);
     shaper.SetBodyWeight(shape.weight);
     shaper.SetPregnancyMonth(shape.month);
@@ -311,7 +314,8 @@ TEST(FitGarmentToBody, TheIndexedFitEqualsTheReferenceFitOnSeveralBodies) {
       FitGarmentToBody(reference, body, SampleSearch::Scan);
       for (std::size_t i = 0; i < garment->particles.size(); ++i) {
         ASSERT_EQ(at(garment->particles[i]), at(reference.particles[i]))
-            << "particle " << i << " at " << shape.height << " cm, " << shape.weight << " jin, month " << shape.month;
+            << "particle " << i << " at " << shape.height << " cm, " << shape.weight
+            << " jin, month " << shape.month;
       }
     }
   }

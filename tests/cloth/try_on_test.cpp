@@ -5,19 +5,25 @@
 
 #include <gtest/gtest.h>
 
+#include "avatar/triangle_tree.h"
 #include "body/body_fixture.h"
 #include "cloth/cloth_build.h"
 #include "cloth/garment_files.h"
-#include "avatar/triangle_tree.h"
 #include "cloth/garment_fit.h"
 #include "test_support.h"
 
 namespace vestora {
 namespace {
 
-std::string dressPath() { return testing::bodyRoot() + "/pattern/Dress.pop"; }
-std::string topPath() { return testing::bodyRoot() + "/pattern/Top.msh"; }
-std::string skirtPath() { return testing::bodyRoot() + "/pattern/Skirt.msh"; }
+std::string dressPath() {
+  return testing::bodyRoot() + "/pattern/Dress.pop";
+}
+std::string topPath() {
+  return testing::bodyRoot() + "/pattern/Top.msh";
+}
+std::string skirtPath() {
+  return testing::bodyRoot() + "/pattern/Skirt.msh";
+}
 
 std::vector<std::string> questions(const ScriptedDialogs& dialogs) {
   std::vector<std::string> out;
@@ -26,7 +32,9 @@ std::vector<std::string> questions(const ScriptedDialogs& dialogs) {
   return out;
 }
 
-Vec3 at(const GarmentParticle& p) { return {p.point.x, p.point.y, p.point.z}; }
+Vec3 at(const GarmentParticle& p) {
+  return {p.point.x, p.point.y, p.point.z};
+}
 
 struct Dressing {
   testing::LoadedWoman woman;
@@ -36,10 +44,14 @@ struct Dressing {
   Dressing() {
     tryOn.view.stopAnimation = [this] { calls.push_back("stop"); };
     tryOn.view.showDisplay = [this](GarmentDisplay d) {
-      calls.push_back(d == GarmentDisplay::Pattern ? "pattern" : d == GarmentDisplay::Garment ? "garment" : "none");
+      calls.push_back(d == GarmentDisplay::Pattern   ? "pattern"
+                      : d == GarmentDisplay::Garment ? "garment"
+                                                     : "none");
     };
     tryOn.view.redraw = [this] { calls.push_back("redraw"); };
-    tryOn.view.loadTexture = [this](const std::string& name) { calls.push_back("texture " + name); };
+    tryOn.view.loadTexture = [this](const std::string& name) {
+      calls.push_back("texture " + name);
+    };
   }
 };
 
@@ -65,7 +77,8 @@ TEST(TryOn, AFittedDressIsFittedAtOnceAndFollowsTheBody) {
   shaper.SetBodyWeight(150);
   float widest = 0;
   for (std::size_t i = 0; i < before.size(); ++i) {
-    widest = std::max(widest, std::abs(dress.drawParticles[i].point.x) - std::abs(before[i].point.x));
+    widest =
+        std::max(widest, std::abs(dress.drawParticles[i].point.x) - std::abs(before[i].point.x));
   }
   EXPECT_GT(widest, 0.1f);
   EXPECT_GT(d.tryOn.lastFitMs(), 0.0);
@@ -115,7 +128,8 @@ TEST(TryOn, ATopWithoutSeamsFollowsTheBodyOnlyWhenRedraped) {
     BodyShaper shaper(d.woman.avatar);
     shaper.SetPregnancyMonth(9);
     bool moved = false;
-    for (std::size_t i = 0; i < before.size(); ++i) moved = moved || at(top.particles[i]) != at(before[i]);
+    for (std::size_t i = 0; i < before.size(); ++i)
+      moved = moved || at(top.particles[i]) != at(before[i]);
     EXPECT_EQ(moved, redrape);
     // A fit releases the mass-spring model.
     EXPECT_EQ(top.cloth, nullptr);
@@ -160,7 +174,8 @@ TEST(TryOn, AKeptGarmentBecomesALayerUnderTheNextOne) {
   const std::size_t topParticles = d.tryOn.garment().particles.size();
   d.dialogs.answerYesNo(true);  // keep it
   ASSERT_TRUE(d.tryOn.LoadFittedGarmentCommand(dressPath()).ok());
-  EXPECT_EQ(questions(d.dialogs), (std::vector<std::string>{kRedrapeQuestion, kKeepGarmentQuestion}));
+  EXPECT_EQ(questions(d.dialogs),
+            (std::vector<std::string>{kRedrapeQuestion, kKeepGarmentQuestion}));
   ASSERT_EQ(d.tryOn.layers().size(), 1u);
   const KeptLayer& layer = d.tryOn.layers()[0];
   EXPECT_EQ(layer.garment.particles.size(), topParticles);
@@ -169,7 +184,8 @@ TEST(TryOn, AKeptGarmentBecomesALayerUnderTheNextOne) {
     const Vec3 sum{t.cornerNormal[0][0] + t.cornerNormal[1][0] + t.cornerNormal[2][0],
                    t.cornerNormal[0][1] + t.cornerNormal[1][1] + t.cornerNormal[2][1],
                    t.cornerNormal[0][2] + t.cornerNormal[1][2] + t.cornerNormal[2][2]};
-    ASSERT_GE(t.facetNormal[0] * sum[0] + t.facetNormal[1] * sum[1] + t.facetNormal[2] * sum[2], 0.0f);
+    ASSERT_GE(t.facetNormal[0] * sum[0] + t.facetNormal[1] * sum[1] + t.facetNormal[2] * sum[2],
+              0.0f);
   }
   EXPECT_GT(std::count(d.tryOn.coveredVertices().begin(), d.tryOn.coveredVertices().end(), 1), 100);
   // The dress is worn, with its own counts.
@@ -183,7 +199,8 @@ TEST(TryOn, AKeptGarmentBecomesALayerUnderTheNextOne) {
   probe.triangles = layer.garment.triangles;
   ComputeParticleNormals(probe);
   TriangleMesh dressMesh;
-  for (const auto& p : d.tryOn.garment().drawParticles) dressMesh.vertices.push_back({p.point.x, p.point.y, p.point.z});
+  for (const auto& p : d.tryOn.garment().drawParticles)
+    dressMesh.vertices.push_back({p.point.x, p.point.y, p.point.z});
   for (const auto& t : d.tryOn.garment().triangles) dressMesh.triangles.push_back(t.vertex);
   const BodyTriangleTree tree = buildTriangleTree(dressMesh);
   std::vector<Point3> starts, ends;
@@ -192,14 +209,17 @@ TEST(TryOn, AKeptGarmentBecomesALayerUnderTheNextOne) {
     starts.push_back({p.point.x + 0.5f * n[0], p.point.y + 0.5f * n[1], p.point.z + 0.5f * n[2]});
     ends.push_back({p.point.x - 0.5f * n[0], p.point.y - 0.5f * n[1], p.point.z - 0.5f * n[2]});
   }
-  const SegmentHits hits = buildTriangleTree(dressMesh).empty() ? SegmentHits{} : segmentSurfaceHits(tree, tree.mesh(), starts, ends);
+  const SegmentHits hits = buildTriangleTree(dressMesh).empty()
+                               ? SegmentHits{}
+                               : segmentSurfaceHits(tree, tree.mesh(), starts, ends);
   int met = 0, outside = 0;
   for (std::size_t i = 0; i < probe.particles.size(); ++i) {
     if (!hits.perSegment[i]) continue;
     ++met;
     const auto& h = hits.perSegment[i]->point;
     const auto& p = probe.particles[i];
-    const float above = (h[0] - p.point.x) * p.normal[0] + (h[1] - p.point.y) * p.normal[1] + (h[2] - p.point.z) * p.normal[2];
+    const float above = (h[0] - p.point.x) * p.normal[0] + (h[1] - p.point.y) * p.normal[1] +
+                        (h[2] - p.point.z) * p.normal[2];
     outside += above < 0;
   }
   EXPECT_GT(met, 500);

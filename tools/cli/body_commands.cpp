@@ -38,7 +38,8 @@ const char* const kShapeHelp =
     "which the region measures CM. Regions: Chest, ChestBase, Waist, WaistAbdomen, HipBase,\n"
     "Buttocks, Inseam, Thigh, Calf, Knee, Shoulder, ShoulderSlope, NeckBase.\n";
 
-std::optional<float> number(const Args& args, const std::string& option, std::ostream& err, bool& bad) {
+std::optional<float> number(const Args& args, const std::string& option, std::ostream& err,
+                            bool& bad) {
   const auto text = args.value(option);
   if (!text) return std::nullopt;
   float value = 0;
@@ -51,11 +52,11 @@ std::optional<float> number(const Args& args, const std::string& option, std::os
   return value;
 }
 
-
 std::optional<BodyChoice> chooseBody(const Args& args, std::ostream& err) {
   std::string name = args.value("--body").value_or("Female.bmp");
   std::string lower = name;
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   const std::pair<const char*, const char*> aliases[] = {
       {"woman", "Female.bmp"}, {"girl", "Girl.bmp"}, {"man", "Male.bmp"}, {"james", "James3.bmp"}};
   for (const auto& [alias, thumbnail] : aliases)
@@ -106,7 +107,9 @@ bool applyEditorShape(Avatar& avatar, BodyShaper& shaper, std::optional<float> h
 
 namespace {
 
-std::string regionName(std::string name) { return !name.empty() && name[0] == ' ' ? name : " " + name; }
+std::string regionName(std::string name) {
+  return !name.empty() && name[0] == ' ' ? name : " " + name;
+}
 
 }  // namespace
 
@@ -127,7 +130,8 @@ int runMeasure(const Args& args, std::ostream& out, std::ostream& err) {
   BodyMeasurer measurer;
   if (!measurer.MeasureBody(avatar, &dialogs)) {
     const auto messages = dialogs.messages();
-    err << "vestora-cli: " << (messages.empty() ? std::string("the body could not be measured") : messages.front())
+    err << "vestora-cli: "
+        << (messages.empty() ? std::string("the body could not be measured") : messages.front())
         << '\n';
     return kBadInput;
   }
@@ -143,7 +147,8 @@ int runMeasure(const Args& args, std::ostream& out, std::ostream& err) {
     j["modelName"] = avatar.modelName();
     j["heightCm"] = jsonFloat(r.heightCm);
     nlohmann::ordered_json results = nlohmann::ordered_json::object();
-    for (std::size_t i = 0; i < kMeasureLabels.size(); ++i) results[std::string(kMeasureLabels[i])] = jsonFloat(r.value[i]);
+    for (std::size_t i = 0; i < kMeasureLabels.size(); ++i)
+      results[std::string(kMeasureLabels[i])] = jsonFloat(r.value[i]);
     j["results"] = results;
     j["shoulderWidthCm"] = jsonFloat(r.shoulderWidthCm);
     j["inseamCm"] = jsonFloat(r.inseamCm);
@@ -153,11 +158,12 @@ int runMeasure(const Args& args, std::ostream& out, std::ostream& err) {
     std::snprintf(line, sizeof line, "%-32s %8.1f cm\n", "height", r.heightCm);
     out << "body \"" << avatar.modelName() << "\"\n" << line;
     for (std::size_t i = 0; i < kMeasureLabels.size(); ++i) {
-      std::snprintf(line, sizeof line, "%-32s %8.1f cm\n", std::string(kMeasureLabels[i]).c_str(), r.value[i]);
+      std::snprintf(line, sizeof line, "%-32s %8.1f cm\n", std::string(kMeasureLabels[i]).c_str(),
+                    r.value[i]);
       out << line;
     }
-    std::snprintf(line, sizeof line, "%-32s %8.1f cm\n%-32s %8.1f cm\n", "shoulder width", r.shoulderWidthCm,
-                  "inseam", r.inseamCm);
+    std::snprintf(line, sizeof line, "%-32s %8.1f cm\n%-32s %8.1f cm\n", "shoulder width",
+                  r.shoulderWidthCm, "inseam", r.inseamCm);
     out << line;
   }
   return kOk;
@@ -182,7 +188,8 @@ int runShape(const Args& args, std::ostream& out, std::ostream& err) {
   Avatar avatar(args.value("--root").value_or(GetRootDir()));
   if (!loadBody(avatar, *body, err)) return kBadInput;
   if (avatar.modelName() != "woman") {
-    err << "vestora-cli: 抱歉，该类体型暂无微调功能！ (only the woman's body has shaping regions)\n";
+    err << "vestora-cli: 抱歉，该类体型暂无微调功能！ (only the woman's body has shaping "
+           "regions)\n";
     return kBadInput;
   }
   BodyShaper shaper(avatar);
@@ -220,8 +227,8 @@ int runShape(const Args& args, std::ostream& out, std::ostream& err) {
     out << j.dump(2) << '\n';
   } else {
     char line[128];
-    std::snprintf(line, sizeof line, "%s: amount %.4f, measures %.2f %s\n", name.substr(1).c_str(), applied, value,
-                  name == " ShoulderSlope" ? "degrees" : "cm");
+    std::snprintf(line, sizeof line, "%s: amount %.4f, measures %.2f %s\n", name.substr(1).c_str(),
+                  applied, value, name == " ShoulderSlope" ? "degrees" : "cm");
     out << line;
   }
   return kOk;

@@ -15,7 +15,8 @@ namespace vestora::cli {
 
 // The value of a numeric option; sets `bad` and says why when it is not a
 // finite number.
-std::optional<float> number(const Args& args, const std::string& option, std::ostream& err, bool& bad);
+std::optional<float> number(const Args& args, const std::string& option, std::ostream& err,
+                            bool& bad);
 
 // The body to load: an avatar table entry, or a data path.
 struct BodyChoice {

@@ -5,8 +5,8 @@
 #include <map>
 
 #include "cli/body_commands.h"
-#include "cli/garment_commands.h"
 #include "cli/cli_args.h"
+#include "cli/garment_commands.h"
 #include "cli/model_info.h"
 #include "platform/data_files.h"
 #include "platform/data_path.h"
@@ -24,7 +24,8 @@ constexpr const char* kUsageText =
     "  convert IN.obj OUT.c3d             read an OBJ source, write the binary model\n"
     "  measure [--body B] [--height CM] [--weight JIN] [--month M] [--report FILE] [--json]\n"
     "                                     shape a body as the body editor does and measure it\n"
-    "  fit --garment PATH [--body B] [--height CM] [--weight JIN] [--month M] [--out F.obj] [--json]\n"
+    "  fit --garment PATH [--body B] [--height CM] [--weight JIN] [--month M] [--out F.obj] "
+    "[--json]\n"
     "                                     put a garment on a body and report the fit\n"
     "  shape --region R (--amount A | --target CM) [--json]\n"
     "                                     reshape one region of the woman's body\n"
@@ -87,7 +88,9 @@ int runConvert(const Args& args, std::ostream& out, std::ostream& err) {
   return kOk;
 }
 
-std::string rootOf(const Args& args) { return args.value("--root").value_or(GetRootDir()); }
+std::string rootOf(const Args& args) {
+  return args.value("--root").value_or(GetRootDir());
+}
 
 int runStatus(const Args& args, std::ostream& out, std::ostream& err) {
   const std::string root = rootOf(args);
@@ -98,9 +101,9 @@ int runStatus(const Args& args, std::ostream& out, std::ostream& err) {
     std::string summary;
   };
   std::vector<Entry> entries;
-  for (auto path : {data_files::kFemaleHigh, data_files::kFemaleBagPose,
-                    data_files::kFemaleWalkPose, data_files::kFemaleStandPose, data_files::kGirl,
-                    data_files::kMale}) {
+  for (auto path :
+       {data_files::kFemaleHigh, data_files::kFemaleBagPose, data_files::kFemaleWalkPose,
+        data_files::kFemaleStandPose, data_files::kGirl, data_files::kMale}) {
     Entry e{path, false, {}};
     const std::string file = dataPath(root, path);
     if (std::filesystem::exists(file)) {
@@ -121,8 +124,8 @@ int runStatus(const Args& args, std::ostream& out, std::ostream& err) {
     j["rootMarker"] = marker;
     j["avatars"] = nlohmann::ordered_json::array();
     for (const auto& e : entries)
-      j["avatars"].push_back({{"path", std::string(e.path)}, {"present", e.present},
-                              {"summary", e.summary}});
+      j["avatars"].push_back(
+          {{"path", std::string(e.path)}, {"present", e.present}, {"summary", e.summary}});
     out << j.dump(2) << '\n';
   } else {
     out << "application root  " << root << '\n';
@@ -156,13 +159,21 @@ const std::map<std::string, Command>& commands() {
         {"--root"},
         runConvert}},
       {"measure",
-       {kMeasureHelp, {"--json"}, {"--root", "--body", "--height", "--weight", "--month", "--report"}, runMeasure}},
+       {kMeasureHelp,
+        {"--json"},
+        {"--root", "--body", "--height", "--weight", "--month", "--report"},
+        runMeasure}},
       {"fit",
        {kFitHelp,
         {"--json"},
-        {"--root", "--garment", "--body", "--height", "--weight", "--month", "--redrape", "--quick-sew", "--out"},
+        {"--root", "--garment", "--body", "--height", "--weight", "--month", "--redrape",
+         "--quick-sew", "--out"},
         runFit}},
-      {"shape", {kShapeHelp, {"--json"}, {"--root", "--body", "--region", "--amount", "--target"}, runShape}},
+      {"shape",
+       {kShapeHelp,
+        {"--json"},
+        {"--root", "--body", "--region", "--amount", "--target"},
+        runShape}},
       {"status",
        {"usage: vestora-cli status [--root DIR] [--json]\n"
         "Shows the application root, whether it holds its marker file and which of\n"

@@ -1,5 +1,6 @@
 #include "cli/garment_commands.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 
@@ -26,8 +27,9 @@ const char* const kFitHelp =
     "Puts a garment (.pop or .msh; a data path such as \\pattern\\Dress.pop, or a file) on\n"
     "a body as the try-on does, answering its questions as given (re-drape: yes, quick\n"
     "sew: no), then applies the body editor's settings, which refit the garment, and\n"
-    "prints the garment's counts, whether it is bound, the time of one fit and how many\n"
-    "particles lie inside the body and how deep. --out writes the dressed body as OBJ.\n";
+    "prints the garment's counts, whether it is bound, the time of one fit (the median of\n"
+    "five) and how many particles lie inside the body and how deep. --out writes the\n"
+    "dressed body as OBJ.\n";
 
 namespace {
 
@@ -53,8 +55,8 @@ class CommandLineAnswers : public UserDialogs {
   std::ostream& err_;
 };
 
-std::optional<bool> yesNo(const Args& args, const std::string& option, bool fallback, std::ostream& err,
-                          bool& bad) {
+std::optional<bool> yesNo(const Args& args, const std::string& option, bool fallback,
+                          std::ostream& err, bool& bad) {
   const auto text = args.value(option);
   if (!text) return fallback;
   if (*text == "yes") return true;
@@ -68,7 +70,8 @@ bool endsWith(const std::string& s, const char* suffix) {
   const std::string tail(suffix);
   if (s.size() < tail.size()) return false;
   for (std::size_t i = 0; i < tail.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(s[s.size() - tail.size() + i])) != tail[i]) return false;
+    if (std::tolower(static_cast<unsigned char>(s[s.size() - tail.size() + i])) != tail[i])
+      return false;
   }
   return true;
 }
@@ -102,7 +105,8 @@ int runFit(const Args& args, std::ostream& out, std::ostream& err) {
 
   CommandLineAnswers answers(*redrape, *quickSew, err);
   TryOn tryOn(avatar, answers);
-  const Result<void> loaded = fitted ? tryOn.LoadFittedGarmentCommand(path) : tryOn.LoadPatternMeshCommand(path);
+  const Result<void> loaded =
+      fitted ? tryOn.LoadFittedGarmentCommand(path) : tryOn.LoadPatternMeshCommand(path);
   if (!loaded) return kBadInput;  // the try-on has said why
 
   BodyShaper shaper(avatar);  // reshaping refits the garment
@@ -115,10 +119,12 @@ int runFit(const Args& args, std::ostream& out, std::ostream& err) {
     const BodySurface& surface = tryOn.body();
     const auto start = std::chrono::steady_clock::now();
     FitGarmentToBody(garment, surface);
-    fitMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    fitMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   }
   const std::vector<GarmentParticle>& drawn =
-      garment.drawParticles.size() == garment.particles.size() ? garment.drawParticles : garment.particles;
+      garment.drawParticles.size() == garment.particles.size() ? garment.drawParticles
+                                                               : garment.particles;
   const Penetration inside = measurePenetration(avatar, drawn);
 
   if (auto outPath = args.value("--out")) {
@@ -144,18 +150,20 @@ int runFit(const Args& args, std::ostream& out, std::ostream& err) {
     out << j.dump(2) << '\n';
   } else {
     char line[256];
-    std::snprintf(line, sizeof line,
-                  "garment %s\n  %d particles, %d edges, %d triangles, %zu seams\n  %s\n", path.c_str(),
-                  garment.particleCount(), garment.edgeCount(), garment.triangleCount(), garment.seams.size(),
-                  garment.hasBinding ? "bound to the body" : "not bound (it does not follow the body)");
+    std::snprintf(
+        line, sizeof line, "garment %s\n  %d particles, %d edges, %d triangles, %zu seams\n  %s\n",
+        path.c_str(), garment.particleCount(), garment.edgeCount(), garment.triangleCount(),
+        garment.seams.size(),
+        garment.hasBinding ? "bound to the body" : "not bound (it does not follow the body)");
     out << line;
     if (garment.hasBinding) {
       std::snprintf(line, sizeof line, "  one fit: %.2f ms\n", fitMs);
       out << line;
     }
-    std::snprintf(line, sizeof line,
-                  "  inside the body: %d particles (%.2f %%), %d deeper than 2 mm, deepest %.2f cm\n",
-                  inside.count, 100.0 * inside.fraction, inside.deeperThan2mm, inside.maxDepthCm);
+    std::snprintf(
+        line, sizeof line,
+        "  inside the body: %d particles (%.2f %%), %d deeper than 2 mm, deepest %.2f cm\n",
+        inside.count, 100.0 * inside.fraction, inside.deeperThan2mm, inside.maxDepthCm);
     out << line;
   }
   return kOk;

@@ -35,7 +35,8 @@ bool hasShape(const std::vector<float>& shape, const GlmModel& model) {
 
 }  // namespace
 
-nlohmann::ordered_json modelInfoJson(const GlmModel& m, const ModelLoader& loader, std::int32_t tag) {
+nlohmann::ordered_json modelInfoJson(const GlmModel& m, const ModelLoader& loader,
+                                     std::int32_t tag) {
   nlohmann::ordered_json j;
   j["tag"] = tag;
   j["modelName"] = m.modelName;
@@ -87,8 +88,7 @@ std::string modelInfoText(const GlmModel& m, const ModelLoader& loader, std::int
   row("materials", materials);
   row("groups", std::to_string(m.groups.size()) + " (newest first)");
   for (const auto& g : m.groups) {
-    out << "  \"" << g.name << "\"  " << g.triangleCount() << " triangles, material "
-        << g.material;
+    out << "  \"" << g.name << "\"  " << g.triangleCount() << " triangles, material " << g.material;
     for (const auto& r : g.runs)
       out << ", \"" << r.material << "\" [" << r.first << ", " << r.end << ")";
     out << '\n';
@@ -109,7 +109,8 @@ std::string modelInfoText(const GlmModel& m, const ModelLoader& loader, std::int
 Result<std::unique_ptr<GlmModel>> readModelFile(ModelLoader& loader, const std::string& path,
                                                 std::int32_t& tag) {
   std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : "";
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   if (ext == ".c3d") return loader.glmReadC3D(path, tag);
   if (ext == ".obj") return loader.glmReadOBJ(path, tag);
   return makeError(path, "not a model file (expected .c3d or .obj)");

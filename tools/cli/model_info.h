@@ -13,7 +13,8 @@ namespace vestora::cli {
 // A float as JSON, written with the fewest digits that read back to the same float.
 nlohmann::ordered_json jsonFloat(float value);
 
-nlohmann::ordered_json modelInfoJson(const GlmModel& model, const ModelLoader& loader, std::int32_t tag);
+nlohmann::ordered_json modelInfoJson(const GlmModel& model, const ModelLoader& loader,
+                                     std::int32_t tag);
 std::string modelInfoText(const GlmModel& model, const ModelLoader& loader, std::int32_t tag,
                           const std::string& path);
 

@@ -25,7 +25,7 @@ HangingStyle topStyle() {
   style.sideTopCm = 121;
   style.frontTopCm = 134;
   style.backTopCm = 130;
-  style.clearanceCm = 0.45f;
+  style.clearanceCm = 0.7f;
   style.flare = 0.05f;
   style.strapRails = 4;
   style.strapCentreCm = 10;
@@ -44,9 +44,15 @@ void generateGarments(ContentRoot& root) {
   const auto loaded = body.selectAvatar(kAvatarTable[0]);
   if (!loaded) throw std::runtime_error("garments: " + loaded.error().message());
 
+  // The dress is bound as designed, with its offsets taken back by the
+  // widening of the fit, so that on the default body every fit puts each
+  // particle where it was designed before relaxing the mesh.
   GarmentMesh dress = hangingGarment(body, dressStyle());
   const BodySurface surface = BodySurface::fromAvatar(body);
   BindGarmentToBody(dress, surface);
+  for (BodyBinding& b : dress.bindings) {
+    for (float& o : b.offset) o /= kWideningStanding;
+  }
   dress.hasBinding = true;
   FitGarmentToBody(dress, surface);
   root.write("\\pattern\\Dress.pop", formatFittedGarment(dress));

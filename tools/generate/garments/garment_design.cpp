@@ -161,7 +161,8 @@ class MeshBuilder {
       GarmentEdge e;
       e.a = key.first;
       e.b = key.second;
-      e.rest = std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+      e.rest = std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
+                         (a.z - b.z) * (a.z - b.z));
       g.edges.push_back(e);
     }
     for (std::size_t i = 0; i < particles_.size(); ++i) {
@@ -182,7 +183,8 @@ class MeshBuilder {
     g.textureName = texture;
     g.contacts.resize(particles_.size());
     BuildPatternPieces(g);
-    if (!BuildVertexTriangles(g)) throw std::runtime_error("garment design: a particle in too many triangles");
+    if (!BuildVertexTriangles(g))
+      throw std::runtime_error("garment design: a particle in too many triangles");
     ComputeParticleNormals(g);
     return g;
   }
@@ -249,7 +251,8 @@ GarmentMesh hangingGarment(const Avatar& body, const HangingStyle& style) {
 
   // Column directions: evenly spaced round the waist ring, starting at the
   // front centre.
-  const int refRow = std::clamp(static_cast<int>(std::lround((105 - style.hemCm) / style.rowCm)), 0, rows - 1);
+  const int refRow =
+      std::clamp(static_cast<int>(std::lround((105 - style.hemCm) / style.rowCm)), 0, rows - 1);
   std::vector<double> angles(m), arcU(m);
   {
     constexpr int kFine = 1440;
@@ -261,7 +264,9 @@ GarmentMesh hangingGarment(const Avatar& body, const HangingStyle& style) {
       const P2 d{std::cos(a), std::sin(a)};
       const double r = rayToHull(hulls[refRow], c, d) + clearance;
       ring[f] = {c.x + r * d.x, c.z + r * d.z};
-      if (f > 0) length[f] = length[f - 1] + std::hypot(ring[f].x - ring[f - 1].x, ring[f].z - ring[f - 1].z);
+      if (f > 0)
+        length[f] =
+            length[f - 1] + std::hypot(ring[f].x - ring[f - 1].x, ring[f].z - ring[f - 1].z);
     }
     int f = 0;
     for (int k = 0; k < m; ++k) {
@@ -294,7 +299,8 @@ GarmentMesh hangingGarment(const Avatar& body, const HangingStyle& style) {
     auto before = radius;
     for (int i = 1; i + 1 < rows; ++i)
       for (int k = 0; k < m; ++k)
-        radius[i][k] = std::max(least[i][k], (before[i - 1][k] + 2 * before[i][k] + before[i + 1][k]) / 4);
+        radius[i][k] =
+            std::max(least[i][k], (before[i - 1][k] + 2 * before[i][k] + before[i + 1][k]) / 4);
   }
   auto position = [&](int i, int k) -> Vec3 {
     return {static_cast<float>(radius[i][k] * std::cos(angles[k])), yOf(rowCm(i)),
@@ -303,15 +309,18 @@ GarmentMesh hangingGarment(const Avatar& body, const HangingStyle& style) {
 
   // The upper edge: highest at the front between the straps, lowest under
   // the arms.
-  const int sideRow = std::clamp(static_cast<int>(std::lround((style.sideTopCm - style.hemCm) / style.rowCm)), 0, rows - 1);
+  const int sideRow = std::clamp(
+      static_cast<int>(std::lround((style.sideTopCm - style.hemCm) / style.rowCm)), 0, rows - 1);
   std::vector<int> topRow(m);
   std::vector<bool> front(m);
   for (int k = 0; k < m; ++k) {
     front[k] = std::sin(angles[k]) > 0;
     const double xCm = std::abs(position(sideRow, k)[0]) / us;
     const double w = smoothstep(15.0, 10.0, xCm);
-    const double top = style.sideTopCm + w * ((front[k] ? style.frontTopCm : style.backTopCm) - style.sideTopCm);
-    topRow[k] = std::clamp(static_cast<int>(std::floor((top - style.hemCm) / style.rowCm + 1e-6)), 1, rows - 1);
+    const double top =
+        style.sideTopCm + w * ((front[k] ? style.frontTopCm : style.backTopCm) - style.sideTopCm);
+    topRow[k] = std::clamp(static_cast<int>(std::floor((top - style.hemCm) / style.rowCm + 1e-6)),
+                           1, rows - 1);
   }
 
   MeshBuilder mesh;
@@ -320,17 +329,20 @@ GarmentMesh hangingGarment(const Avatar& body, const HangingStyle& style) {
   for (int i = 0; i < rows; ++i)
     for (int k = 0; k < m; ++k) {
       if (i > topRow[k]) continue;
-      index[i][k] = mesh.add(position(i, k), static_cast<float>(arcU[k]), static_cast<float>(rowCm(i) / repeat),
-                             front[k] ? 0 : 1, front[k] ? kSideFront : kSideBack);
+      index[i][k] = mesh.add(position(i, k), static_cast<float>(arcU[k]),
+                             static_cast<float>(rowCm(i) / repeat), front[k] ? 0 : 1,
+                             front[k] ? kSideFront : kSideBack);
     }
   for (int i = 0; i + 1 < rows; ++i)
     for (int k = 0; k < m; ++k) {
       const int k1 = (k + 1) % m;
-      const std::int32_t a = index[i][k], b = index[i][k1], c = index[i + 1][k1], d = index[i + 1][k];
+      const std::int32_t a = index[i][k], b = index[i][k1], c = index[i + 1][k1],
+                         d = index[i + 1][k];
       if (a < 0 || b < 0) continue;
       // Corner coordinates: across the wrap the next column continues the run.
       const float ua = static_cast<float>(arcU[k]), ub = static_cast<float>(arcU[k + 1]);
-      const float v0 = static_cast<float>(rowCm(i) / repeat), v1 = static_cast<float>(rowCm(i + 1) / repeat);
+      const float v0 = static_cast<float>(rowCm(i) / repeat),
+                  v1 = static_cast<float>(rowCm(i + 1) / repeat);
       const std::int32_t piece = front[k] ? 0 : 1;
       if (c >= 0 && d >= 0) {
         if ((i + k) % 2 == 0) {
@@ -375,7 +387,8 @@ GarmentMesh hangingGarment(const Avatar& body, const HangingStyle& style) {
     for (int j = 0; j < style.strapRails; ++j) {
       frontRails.push_back((centreColumn - style.strapRails / 2 + j + m) % m);
     }
-    for (int k : frontRails) backRails.push_back(nearestColumn(false, position(topRow[k], k)[0] / us));
+    for (int k : frontRails)
+      backRails.push_back(nearestColumn(false, position(topRow[k], k)[0] / us));
 
     // Each rail's path over the shoulder, resampled to the same count.
     std::vector<std::vector<Vec3>> paths;
@@ -388,7 +401,8 @@ GarmentMesh hangingGarment(const Avatar& body, const HangingStyle& style) {
       for (SectionLoop& l : sectionLoops(body, {x, 0, 0}, {1, 0, 0})) {
         if (l.points.size() > loop.points.size()) loop = std::move(l);
       }
-      if (loop.points.size() < 8) throw std::runtime_error("garment design: no section for a strap");
+      if (loop.points.size() < 8)
+        throw std::runtime_error("garment design: no section for a strap");
       auto nearestPoint = [&](const Vec3& p) {
         std::size_t best = 0;
         double bestD = 1e18;
@@ -430,13 +444,15 @@ GarmentMesh hangingGarment(const Avatar& body, const HangingStyle& style) {
         tz /= tl;
         double ny = -tz, nz = ty;
         const double eps = 0.2 * us;
-        if (loop.encloses({x, static_cast<float>(arc[q].y + ny * eps), static_cast<float>(arc[q].z + nz * eps)},
+        if (loop.encloses({x, static_cast<float>(arc[q].y + ny * eps),
+                           static_cast<float>(arc[q].z + nz * eps)},
                           {1, 0, 0})) {
           ny = -ny;
           nz = -nz;
         }
         const double lift = clearance + 0.1 * us;
-        out[q] = {x, static_cast<float>(arc[q].y + ny * lift), static_cast<float>(arc[q].z + nz * lift)};
+        out[q] = {x, static_cast<float>(arc[q].y + ny * lift),
+                  static_cast<float>(arc[q].z + nz * lift)};
       }
       out.front() = f;
       out.back() = b;
@@ -449,12 +465,14 @@ GarmentMesh hangingGarment(const Avatar& body, const HangingStyle& style) {
         segments = std::max(2, static_cast<int>(std::lround(length / us / style.rowCm)));
       }
     }
-    std::vector<std::vector<std::int32_t>> railIndex(style.strapRails, std::vector<std::int32_t>(segments + 1));
+    std::vector<std::vector<std::int32_t>> railIndex(style.strapRails,
+                                                     std::vector<std::int32_t>(segments + 1));
     std::vector<std::vector<float>> railV(style.strapRails, std::vector<float>(segments + 1));
     for (int j = 0; j < style.strapRails; ++j) {
       const std::vector<Vec3>& path = paths[j];
       std::vector<double> along(path.size(), 0);
-      for (std::size_t q = 1; q < path.size(); ++q) along[q] = along[q - 1] + span(path[q - 1], path[q]);
+      for (std::size_t q = 1; q < path.size(); ++q)
+        along[q] = along[q - 1] + span(path[q - 1], path[q]);
       railIndex[j][0] = index[topRow[frontRails[j]]][frontRails[j]];
       railIndex[j][segments] = index[topRow[backRails[j]]][backRails[j]];
       const float u = static_cast<float>(arcU[frontRails[j]]);
@@ -470,7 +488,8 @@ GarmentMesh hangingGarment(const Avatar& body, const HangingStyle& style) {
                      static_cast<float>(path[q][2] + t * (path[q + 1][2] - path[q][2]))};
         const bool frontHalf = 2 * s < segments;
         railV[j][s] = v0 + static_cast<float>(target / us / repeat);
-        railIndex[j][s] = mesh.add(p, u, railV[j][s], frontHalf ? 0 : 1, frontHalf ? kSideFront : kSideBack);
+        railIndex[j][s] =
+            mesh.add(p, u, railV[j][s], frontHalf ? 0 : 1, frontHalf ? kSideFront : kSideBack);
       }
       railV[j][segments] = v0 + static_cast<float>(along.back() / us / repeat);
     }
@@ -478,7 +497,8 @@ GarmentMesh hangingGarment(const Avatar& body, const HangingStyle& style) {
       for (int s = 0; s < segments; ++s) {
         const std::int32_t a = railIndex[j][s], b = railIndex[j + 1][s];
         const std::int32_t c = railIndex[j + 1][s + 1], d = railIndex[j][s + 1];
-        const float ua = static_cast<float>(arcU[frontRails[j]]), ub = static_cast<float>(arcU[frontRails[j + 1]]);
+        const float ua = static_cast<float>(arcU[frontRails[j]]),
+                    ub = static_cast<float>(arcU[frontRails[j + 1]]);
         const std::int32_t piece = 2 * s < segments ? 0 : 1;
         const float t1[6] = {ua, railV[j][s], ub, railV[j + 1][s], ub, railV[j + 1][s + 1]};
         const float t2[6] = {ua, railV[j][s], ub, railV[j + 1][s + 1], ua, railV[j][s + 1]};
@@ -530,16 +550,18 @@ GarmentMesh skirtPanels(const Avatar& body, const SkirtStyle& style) {
   std::array<std::vector<std::vector<std::int32_t>>, 2> index;
   for (int panel = 0; panel < 2; ++panel) {
     const bool isFront = panel == 0;
-    const float z = static_cast<float>(isFront ? zFront + style.gapCm * us : zBack - style.gapCm * us);
+    const float z =
+        static_cast<float>(isFront ? zFront + style.gapCm * us : zBack - style.gapCm * us);
     index[panel].assign(rows, std::vector<std::int32_t>(cols));
     for (int i = 0; i < rows; ++i) {
       const double cm = std::min<double>(style.hemCm + i * style.rowCm, style.waistCm);
       const double w = widthAt(cm);
       for (int k = 0; k < cols; ++k) {
         const double x = -w / 2 + w * k / (cols - 1);
-        index[panel][i][k] = mesh.add({static_cast<float>(x), yOf(cm), z},
-                                      static_cast<float>((x + hemWidth / 2) / us / repeat),
-                                      static_cast<float>(cm / repeat), panel, isFront ? kSideFront : kSideBack);
+        index[panel][i][k] =
+            mesh.add({static_cast<float>(x), yOf(cm), z},
+                     static_cast<float>((x + hemWidth / 2) / us / repeat),
+                     static_cast<float>(cm / repeat), panel, isFront ? kSideFront : kSideBack);
       }
     }
     for (int i = 0; i + 1 < rows; ++i)
