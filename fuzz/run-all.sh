@@ -22,7 +22,8 @@ fi
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 targets=(fuzz_c3d fuzz_obj fuzz_mtl fuzz_landmarks fuzz_skin_weights fuzz_point_groups
-  fuzz_shape_table fuzz_vertex_group fuzz_animation fuzz_pattern_mesh fuzz_fitted_garment)
+  fuzz_shape_table fuzz_vertex_group fuzz_animation fuzz_pattern_mesh fuzz_fitted_garment
+  fuzz_http_response)
 artifacts=$build_dir/fuzz/artifacts
 mkdir -p "$artifacts"
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/vestora-fuzz-XXXXXX")

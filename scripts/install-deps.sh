@@ -11,6 +11,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # core libraries
   nlohmann-json3-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev libfreetype-dev
+  libsodium-dev
+  # the demo store's web server, and the download benchmark's yardstick
+  python3 curl
   # drawing and the window
   libgl-dev libglu1-mesa-dev freeglut3-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libwxgtk3.2-dev libwxgtk-webview3.2-dev libsdl2-mixer-dev

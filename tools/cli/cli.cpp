@@ -8,6 +8,7 @@
 #include "cli/cli_args.h"
 #include "cli/garment_commands.h"
 #include "cli/model_info.h"
+#include "cli/store_commands.h"
 #include "platform/data_files.h"
 #include "platform/data_path.h"
 #include "platform/root_dir.h"
@@ -29,6 +30,8 @@ constexpr const char* kUsageText =
     "                                     put a garment on a body and report the fit\n"
     "  shape --region R (--amount A | --target CM) [--json]\n"
     "                                     reshape one region of the woman's body\n"
+    "  get URL FILE                       download URL with the program's HTTP client\n"
+    "  install URL [--reinstall yes|no]   download, check and install a garment package\n"
     "\n"
     "Every command that reads the program's content takes --root DIR (default:\n"
     "the root found from the executable's folder). 'vestora-cli COMMAND --help'\n"
@@ -174,6 +177,8 @@ const std::map<std::string, Command>& commands() {
         {"--json"},
         {"--root", "--body", "--region", "--amount", "--target"},
         runShape}},
+      {"get", {kGetHelp, {}, {}, runGet}},
+      {"install", {kInstallHelp, {}, {"--root", "--reinstall"}, runInstall}},
       {"status",
        {"usage: vestora-cli status [--root DIR] [--json]\n"
         "Shows the application root, whether it holds its marker file and which of\n"

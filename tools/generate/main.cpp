@@ -16,15 +16,32 @@ int main(int argc, char** argv) {
     const double fat = argc > 5 ? std::stod(argv[5]) : 0.0;
     return previewFigure(argv[2], argv[3], spacing, fat);
   }
-  if (argc != 3 || std::strcmp(argv[1], "--root") != 0) {
+  // --root DIR [--store DIR --installer-stub PATH]
+  std::string rootDir, storeDir, stubPath;
+  bool wrong = argc < 3;
+  for (int i = 1; i + 1 < argc && !wrong; i += 2) {
+    const std::string option = argv[i];
+    std::string* value = option == "--root"             ? &rootDir
+                         : option == "--store"          ? &storeDir
+                         : option == "--installer-stub" ? &stubPath
+                                                        : nullptr;
+    if (!value || !value->empty() || argv[i + 1][0] == '\0') {
+      wrong = true;
+    } else {
+      *value = argv[i + 1];
+    }
+  }
+  if (argc % 2 == 0 || rootDir.empty() || storeDir.empty() != stubPath.empty()) wrong = true;
+  if (wrong) {
     std::fprintf(stderr,
                  "usage: vestora-generate --root DIR            build all content into DIR\n"
+                 "         [--store DIR --installer-stub PATH]  and the demo store into DIR\n"
                  "       vestora-generate --preview KIND OUT.c3d [SPACING] [FAT]\n");
     return 2;
   }
   const auto start = std::chrono::steady_clock::now();
   try {
-    ContentRoot root(argv[2]);
+    ContentRoot root(rootDir);
     Manifest manifest;
     const bool verbose = std::getenv("VESTORA_GENERATE_DEBUG") != nullptr;
     auto stage = [&](const char* name, auto&& run) {
@@ -40,6 +57,7 @@ int main(int argc, char** argv) {
     stage("girl", [&] { generateGirl(root, manifest); });
     stage("men", [&] { generateMen(root, manifest); });
     stage("garments", [&] { generateGarments(root); });
+    if (!storeDir.empty()) stage("store", [&] { generateStore(root, storeDir, stubPath); });
     root.writeText("\\model\\BodyManifest.json", manifest.dump(2) + "\n");
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -17,6 +17,13 @@ namespace vestora::generate {
 // outside 1 to 65535 or `rgba` has the wrong length.
 std::vector<std::uint8_t> encodeTga(int width, int height, const std::vector<std::uint8_t>& rgba);
 
+// An uncompressed 24-bit Windows bitmap (BITMAPINFOHEADER): rows stored
+// bottom-up, each padded to a multiple of 4 bytes, pixels as B, G, R. `rgb`
+// holds width × height pixels, 3 bytes each (R, G, B), top row first.
+// Throws std::invalid_argument when a size is outside 1 to 32767 or `rgb`
+// has the wrong length.
+std::vector<std::uint8_t> encodeBmp(int width, int height, const std::vector<std::uint8_t>& rgb);
+
 // An eyelash strip: RGBA pixels, top row first, 4 bytes each. Dark
 // brown-black curved lashes rise from the bottom edge (the lash line),
 // longest and densest in the middle and fanning outwards towards the ends,

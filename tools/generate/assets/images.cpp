@@ -1,4 +1,4 @@
-// The eyelash strip texture and the TGA files pictures are stored in.
+// The eyelash strip texture and the TGA and BMP files pictures are stored in.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -37,6 +37,59 @@ std::vector<std::uint8_t> encodeTga(int width, int height, const std::vector<std
       out.push_back(p[0]);
       out.push_back(p[3]);
     }
+  }
+  return out;
+}
+
+std::vector<std::uint8_t> encodeBmp(int width, int height, const std::vector<std::uint8_t>& rgb) {
+  if (width < 1 || width > 32767 || height < 1 || height > 32767)
+    throw std::invalid_argument("encodeBmp: size " + std::to_string(width) + "x" +
+                                std::to_string(height) + " is outside 1 to 32767");
+  const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  if (rgb.size() != 3 * pixels)
+    throw std::invalid_argument("encodeBmp: " + std::to_string(rgb.size()) +
+                                " bytes of pixels for " + std::to_string(pixels) + " pixels");
+  const std::size_t stride = (3 * static_cast<std::size_t>(width) + 3) / 4 * 4;
+  const std::size_t imageBytes = stride * static_cast<std::size_t>(height);
+  std::vector<std::uint8_t> out;
+  out.reserve(54 + imageBytes);
+  auto u16 = [&](std::uint32_t v) {
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+  };
+  auto u32 = [&](std::uint32_t v) {
+    u16(v & 0xffff);
+    u16(v >> 16);
+  };
+  // File header: "BM", file size, two reserved words, offset of the pixels.
+  out.push_back('B');
+  out.push_back('M');
+  u32(static_cast<std::uint32_t>(54 + imageBytes));
+  u32(0);
+  u32(54);
+  // Info header: its size, width, height (positive: bottom-up), one plane,
+  // 24 bits, no compression, image size, 2835 pixels a metre (72 dpi) both
+  // ways, no palette.
+  u32(40);
+  u32(static_cast<std::uint32_t>(width));
+  u32(static_cast<std::uint32_t>(height));
+  u16(1);
+  u16(24);
+  u32(0);
+  u32(static_cast<std::uint32_t>(imageBytes));
+  u32(2835);
+  u32(2835);
+  u32(0);
+  u32(0);
+  for (int row = height - 1; row >= 0; --row) {
+    const std::uint8_t* p = &rgb[3 * static_cast<std::size_t>(row) * width];
+    for (int x = 0; x < width; ++x, p += 3) {
+      out.push_back(p[2]);
+      out.push_back(p[1]);
+      out.push_back(p[0]);
+    }
+    for (std::size_t pad = 3 * static_cast<std::size_t>(width); pad < stride; ++pad)
+      out.push_back(0);
   }
   return out;
 }

@@ -1,9 +1,10 @@
 // The default wardrobe's garments: a fitted dress bound to the default body
 // (".pop"), a top that hangs round the body without seams and is bound when
 // the user re-drapes it, and a skirt of two flat panels still to be sewn
-// (both ".msh").
+// (both ".msh"), each with its wardrobe thumbnail and detail pictures.
 #include <stdexcept>
 
+#include "assets/assets.h"
 #include "avatar/avatar_table.h"
 #include "cloth/body_surface.h"
 #include "cloth/garment_files.h"
@@ -39,26 +40,64 @@ SkirtStyle skirtStyle() {
   return style;
 }
 
+GarmentMesh fittedGarment(const Avatar& body, GarmentMesh garment) {
+  // Bound as designed, with the offsets taken back by the widening of the
+  // fit, so that on the default body every fit puts each particle where it
+  // was designed before relaxing the mesh.
+  const BodySurface surface = BodySurface::fromAvatar(body);
+  BindGarmentToBody(garment, surface);
+  for (BodyBinding& b : garment.bindings) {
+    for (float& o : b.offset) o /= kWideningStanding;
+  }
+  garment.hasBinding = true;
+  FitGarmentToBody(garment, surface);
+  return garment;
+}
+
+GarmentPictures garmentPictures(const Avatar& body, const GarmentMesh& garment,
+                                const FabricImage& fabric) {
+  constexpr int kQuality = 88;
+  GarmentPictures p;
+  p.thumbnailBmp = encodeBmp(kThumbnailWidth, kThumbnailHeight,
+                             drawGarmentPicture(body, garment, fabric, PictureView::Front,
+                                                kThumbnailWidth, kThumbnailHeight));
+  p.frontJpeg = encodeJpeg(
+      kDetailWidth, kDetailHeight,
+      drawGarmentPicture(body, garment, fabric, PictureView::Front, kDetailWidth, kDetailHeight),
+      kQuality);
+  p.backJpeg = encodeJpeg(
+      kDetailWidth, kDetailHeight,
+      drawGarmentPicture(body, garment, fabric, PictureView::Back, kDetailWidth, kDetailHeight),
+      kQuality);
+  return p;
+}
+
+void writeGarmentPictures(ContentRoot& root, std::string_view prefix, std::string_view file,
+                          std::string_view name, const GarmentPictures& pictures) {
+  const std::string p(prefix), n(name);
+  root.write(p + std::string(file) + ".bmp", pictures.thumbnailBmp);
+  root.write(p + n + "00.jpg", pictures.frontJpeg);
+  root.write(p + n + "01.jpg", pictures.backJpeg);
+}
+
 void generateGarments(ContentRoot& root) {
   Avatar body(root.root());
   const auto loaded = body.selectAvatar(kAvatarTable[0]);
   if (!loaded) throw std::runtime_error("garments: " + loaded.error().message());
 
-  // The dress is bound as designed, with its offsets taken back by the
-  // widening of the fit, so that on the default body every fit puts each
-  // particle where it was designed before relaxing the mesh.
-  GarmentMesh dress = hangingGarment(body, dressStyle());
-  const BodySurface surface = BodySurface::fromAvatar(body);
-  BindGarmentToBody(dress, surface);
-  for (BodyBinding& b : dress.bindings) {
-    for (float& o : b.offset) o /= kWideningStanding;
-  }
-  dress.hasBinding = true;
-  FitGarmentToBody(dress, surface);
+  const GarmentMesh dress = fittedGarment(body, hangingGarment(body, dressStyle()));
   root.write("\\pattern\\Dress.pop", formatFittedGarment(dress));
+  const GarmentMesh top = hangingGarment(body, topStyle());
+  root.writeText("\\pattern\\Top.msh", formatPatternMesh(top));
+  const GarmentMesh skirt = skirtPanels(body, skirtStyle());
+  root.writeText("\\pattern\\Skirt.msh", formatPatternMesh(skirt));
 
-  root.writeText("\\pattern\\Top.msh", formatPatternMesh(hangingGarment(body, topStyle())));
-  root.writeText("\\pattern\\Skirt.msh", formatPatternMesh(skirtPanels(body, skirtStyle())));
+  writeGarmentPictures(root, "\\pattern\\", "Dress.pop", "Dress",
+                       garmentPictures(body, dress, garmentFabric("Dress")));
+  writeGarmentPictures(root, "\\pattern\\", "Top.msh", "Top",
+                       garmentPictures(body, top, garmentFabric("Top")));
+  writeGarmentPictures(root, "\\pattern\\", "Skirt.msh", "Skirt",
+                       garmentPictures(body, skirt, garmentFabric("Skirt")));
 }
 
 }  // namespace vestora::generate

@@ -3,9 +3,14 @@
 // to the manifest.
 #pragma once
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include <nlohmann/json.hpp>
 
 #include "content/content_root.h"
+#include "garments/garment_picture.h"
 
 namespace vestora::generate {
 
@@ -21,5 +26,38 @@ void generateGarments(ContentRoot& root);
 // kFabricNames ("Denim.jpg", ...) and the garments' "Dress.jpg", "Top.jpg"
 // and "Skirt.jpg".
 void writeFabricTextures(ContentRoot& root);
+
+// The fabric of a garment by the garment's name ("Dress", "Top", "Skirt"
+// and the store's "Tunic", "Maxi", "Camisole"), kFabricTextureSize square,
+// and the same as the JPEG file the garment's texture name refers to.
+// Throws std::invalid_argument for any other name.
+inline constexpr int kFabricJpegQuality = 90;
+FabricImage garmentFabric(std::string_view garment);
+std::vector<std::uint8_t> garmentFabricJpeg(std::string_view garment);
+
+// The pictures of a garment: the wardrobe thumbnail (a 24-bit BMP, shown
+// at half size) and the two detail pictures (JPEG, front and back).
+inline constexpr int kThumbnailWidth = 172, kThumbnailHeight = 218;
+inline constexpr int kDetailWidth = 400, kDetailHeight = 500;
+struct GarmentPictures {
+  std::vector<std::uint8_t> thumbnailBmp, frontJpeg, backJpeg;
+};
+GarmentPictures garmentPictures(const Avatar& body, const GarmentMesh& garment,
+                                const FabricImage& fabric);
+// Writes them as "<prefix><file>.bmp", "<prefix><name>00.jpg" and
+// "<prefix><name>01.jpg" (prefix "\pattern\", file "Dress.pop", name "Dress").
+void writeGarmentPictures(ContentRoot& root, std::string_view prefix, std::string_view file,
+                          std::string_view name, const GarmentPictures& pictures);
+
+// The default dress's way of binding: bound to the body as designed, with the
+// offsets taken back by the widening of the fit, and fitted.
+GarmentMesh fittedGarment(const Avatar& body, GarmentMesh garment);
+
+// The demo store, built into `storeDir` from the garments for sale (designed
+// on the root's default body, so it needs the woman's files in `root`) and
+// the installer stub at `stubPath`: signed packages, their pictures and the
+// static site. Throws std::runtime_error when the stub cannot be read or the
+// signing key does not match kStorePublicKey.
+void generateStore(ContentRoot& root, const std::string& storeDir, const std::string& stubPath);
 
 }  // namespace vestora::generate
