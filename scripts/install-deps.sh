@@ -18,7 +18,7 @@ packages=(
   libgl-dev libglu1-mesa-dev freeglut3-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libwxgtk3.2-dev libwxgtk-webview3.2-dev libsdl2-mixer-dev
   # running the program headless and looking at it
-  xvfb xauth xdotool imagemagick fonts-wqy-microhei
+  xvfb xauth xdotool imagemagick fonts-wqy-microhei fonts-dejavu-core fonts-dejavu-extra
 )
 
 missing=()

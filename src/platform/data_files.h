@@ -16,6 +16,9 @@ inline constexpr std::string_view kFemaleStandPose = "\\model\\ChinaFemale\\nv_S
 inline constexpr std::string_view kGirl = "\\model\\ChinaGirl\\Girl.c3d";
 inline constexpr std::string_view kMale = "\\model\\ChinaMale\\Dayou.c3d";
 
+// The help document, opened with the desktop's viewer (help button, F1).
+inline constexpr std::string_view kHelpDocument = "\\澄镜衣坊帮助文件.pdf";
+
 // The body loaded at start-up.
 inline constexpr std::string_view kDefaultAvatar = kFemaleHigh;
 

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 #include <sys/wait.h>
 
@@ -133,6 +134,30 @@ Result<ProcessOutcome> runProcessAndWait(const std::vector<std::string>& argv,
     outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   }
   return outcome;
+}
+
+}  // namespace vestora
+
+namespace vestora {
+
+bool openWithDesktop(const std::string& target) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  std::string opener = "xdg-open";
+  std::vector<char*> args{opener.data(), const_cast<char*>(target.c_str()), nullptr};
+  pid_t pid = 0;
+  const int spawned = ::posix_spawnp(&pid, opener.c_str(), &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return false;
+  std::thread([pid] {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+  }).detach();
+  return true;
 }
 
 }  // namespace vestora

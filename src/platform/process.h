@@ -32,3 +32,12 @@ Result<ProcessOutcome> runProcessAndWait(const std::vector<std::string>& argv,
                                          const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace vestora
+
+namespace vestora {
+
+// Opens a file or an address with the desktop's default program
+// (`xdg-open`), without waiting for it; the child is reaped in the
+// background. False when the opener could not be started.
+bool openWithDesktop(const std::string& target);
+
+}  // namespace vestora

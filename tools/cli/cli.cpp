@@ -9,6 +9,9 @@
 #include "cli/garment_commands.h"
 #include "cli/model_info.h"
 #include "cli/store_commands.h"
+#ifdef VESTORA_CLI_RENDER
+#include "cli/render_command.h"
+#endif
 #include "platform/data_files.h"
 #include "platform/data_path.h"
 #include "platform/root_dir.h"
@@ -30,6 +33,10 @@ constexpr const char* kUsageText =
     "                                     put a garment on a body and report the fit\n"
     "  shape --region R (--amount A | --target CM) [--json]\n"
     "                                     reshape one region of the woman's body\n"
+#ifdef VESTORA_CLI_RENDER
+    "  render --out FILE.png|.jpg [--body B] [--garment PATH] [--sheet] ...\n"
+    "                                     draw one frame of the 3D view without a display\n"
+#endif
     "  get URL FILE                       download URL with the program's HTTP client\n"
     "  install URL [--reinstall yes|no]   download, check and install a garment package\n"
     "\n"
@@ -177,6 +184,14 @@ const std::map<std::string, Command>& commands() {
         {"--json"},
         {"--root", "--body", "--region", "--amount", "--target"},
         runShape}},
+#ifdef VESTORA_CLI_RENDER
+      {"render",
+       {kRenderHelp,
+        {"--sheet", "--no-multisample"},
+        {"--root", "--out", "--width", "--image-height", "--body", "--height", "--weight",
+         "--month", "--garment", "--azimuth", "--elevation", "--distance", "--frames"},
+        runRender}},
+#endif
       {"get", {kGetHelp, {}, {}, runGet}},
       {"install", {kInstallHelp, {}, {"--root", "--reinstall"}, runInstall}},
       {"status",

@@ -52,6 +52,8 @@ int main(int argc, char** argv) {
                      std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     };
     stage("common", [&] { generateCommon(root); });
+    stage("artwork", [&] { generateArtwork(root); });
+    stage("help", [&] { generateHelp(root); });
     stage("fabrics", [&] { writeFabricTextures(root); });
     stage("woman", [&] { generateWoman(root, manifest); });
     stage("girl", [&] { generateGirl(root, manifest); });

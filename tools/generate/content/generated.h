@@ -9,8 +9,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "artwork/text.h"
 #include "content/content_root.h"
 #include "garments/garment_picture.h"
+#include "platform/data_files.h"
 
 namespace vestora::generate {
 
@@ -20,6 +22,20 @@ void generateWoman(ContentRoot& root, Manifest& manifest);
 void generateGirl(ContentRoot& root, Manifest& manifest);
 void generateMen(ContentRoot& root, Manifest& manifest);
 void generateCommon(ContentRoot& root);
+// The user-interface artwork (bitmaps, "TRYMO" pictures, icon, the sheet's
+// paper) and the sheet's font "\vrinda.ttf", lettered with `fonts` (the
+// system's by default). Throws std::runtime_error naming the font file when
+// a font is missing or cannot be loaded.
+void generateArtwork(ContentRoot& root, const art::FontFiles& fonts);
+void generateArtwork(ContentRoot& root);
+// The help document "\澄镜衣坊帮助文件.pdf": a PDF 1.4 file of A4 pages, each
+// one JPEG picture at 150 dpi. Throws std::runtime_error naming the font
+// file when a font is missing or cannot be loaded.
+inline constexpr std::string_view kHelpDocumentPath = data_files::kHelpDocument;
+inline constexpr int kHelpJpegQuality = 85;
+std::vector<std::uint8_t> helpDocument(const art::FontFiles& fonts);
+void generateHelp(ContentRoot& root, const art::FontFiles& fonts);
+void generateHelp(ContentRoot& root);
 // Needs the woman's files already in the root.
 void generateGarments(ContentRoot& root);
 // The fabric swatches, JPEG, under \pattern\texture: one for each of

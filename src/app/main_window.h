@@ -1,0 +1,115 @@
+// CFittingRoomDlg: the program's one top-level window. Borderless, skinned
+// and maximised, it owns every other window: the 3D view, the three
+// right-hand panels that share one slot beside it, and the store page; the
+// toolbar switches between them and the bottom bar steps through the guide.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <wx/frame.h>
+#include <wx/timer.h>
+
+#include "app/main_layout.h"
+#include "app/wizard_guide.h"
+#include "platform/result.h"
+#include "ui/wx_user_dialogs.h"
+
+class wxStaticBitmap;
+
+namespace vestora {
+class SkinButton;
+class SkinProgress;
+}  // namespace vestora
+
+namespace vestora::app {
+
+class CGLViewDlg;
+class SkinPanel;
+class CGarmentPanelDlg;
+class CControlPanelDlg;
+class CEnvSettingsDlg;
+class CBrowserDlg;
+
+inline constexpr const char* kWindowTitle = "澄镜衣坊";
+// The store's home page when VESTORA_STORE_URL does not name another.
+std::string StoreHome();
+
+class CFittingRoomDlg : public wxFrame {
+ public:
+  explicit CFittingRoomDlg(std::string root);
+  ~CFittingRoomDlg() override;
+
+  // Creates the view (which loads the default avatar and shows the splash),
+  // the panels, the skin and the buttons, and shows the window maximised
+  // over the work area. The error says which file is missing; the window is
+  // then not usable and the program ends.
+  Result<void> Initialise();
+
+  void Relayout();
+  void ShowPanel(SkinPanel* target, int buttonId);
+  void ShowStore();
+  void SlidePanelClosed();
+  void SlidePanelOpen();
+  void ToggleMaximise();
+
+  // The toolbar button `id` was pressed (the same as clicking it).
+  void Command(int id);
+
+  CGLViewDlg* view() const { return view_; }
+  CGarmentPanelDlg* garmentPanel() const { return garmentPanel_; }
+  CControlPanelDlg* controlPanel() const { return controlPanel_; }
+  CEnvSettingsDlg* settingsPanel() const { return settingsPanel_; }
+  CBrowserDlg* browserPage() const { return browserPage_; }
+  SkinPanel* currentPanel() const { return currentPanel_; }
+  SkinProgress* progressBar() const { return progress_; }
+  bool panelCollapsed() const { return panelCollapsed_; }
+  bool maximised() const { return maximised_; }
+  const WizardGuide& guide() const { return guide_; }
+  UserDialogs& dialogs() { return dialogs_; }
+
+ private:
+  void createButtons();
+  void hideEverything();
+  void onButton(wxCommandEvent& event);
+  void onPaint(wxPaintEvent& event);
+  void onSize(wxSizeEvent& event);
+  void onLeftDown(wxMouseEvent& event);
+  void onLeftUp(wxMouseEvent& event);
+  void onMotion(wxMouseEvent& event);
+  void onBlink(wxTimerEvent& event);
+  void onClose(wxCloseEvent& event);
+  void onKey(int keyCode);
+  void slideToggle();
+  void stepWizard(bool forward);
+  void chooseWizardSpeed();
+  void showAbout();
+  void rebuildSkin();
+  SkinButton* button(int id) const;
+
+  std::string root_;
+  WxUserDialogs dialogs_;
+  CGLViewDlg* view_ = nullptr;
+  CGarmentPanelDlg* garmentPanel_ = nullptr;
+  CControlPanelDlg* controlPanel_ = nullptr;
+  CEnvSettingsDlg* settingsPanel_ = nullptr;
+  CBrowserDlg* browserPage_ = nullptr;
+  SkinPanel* currentPanel_ = nullptr;
+  SkinProgress* progress_ = nullptr;
+  wxStaticBitmap* banner_ = nullptr;
+  wxTimer blinkTimer_;
+  WizardGuide guide_;
+
+  bool panelCollapsed_ = false;
+  bool maximised_ = false;
+  bool layoutReady_ = false;
+  wxRect normalRect_;
+  // The skin painted once per size and blitted on every paint.
+  wxBitmap skin_;
+  PixelRect progressRect_;
+  // Dragging the window by its face while it is not maximised.
+  bool dragging_ = false;
+  wxPoint dragOffset_;
+};
+
+}  // namespace vestora::app

@@ -1,0 +1,152 @@
+#include "app/panels.h"
+
+#include <wx/dcbuffer.h>
+#include <wx/msgdlg.h>
+
+#include "ui/key_routing.h"
+#include "ui/skin_button.h"
+
+namespace vestora::app {
+
+SkinPanel::SkinPanel(wxWindow* parent, wxWindowID id)
+    : wxPanel(parent, id, wxDefaultPosition, wxDefaultSize,
+              wxBORDER_NONE | wxCLIP_CHILDREN | wxTAB_TRAVERSAL) {
+  SetBackgroundStyle(wxBG_STYLE_PAINT);
+  SetBackgroundColour(palette::kPanel);
+  SetForegroundColour(palette::kInk);
+  Bind(wxEVT_PAINT, &SkinPanel::onPaint, this);
+}
+
+void SkinPanel::ApplyRect() {
+  const PixelRect& r = rect.current;
+  SetSize(r.x, r.y, std::max(r.width, 0), std::max(r.height, 0));
+}
+
+void SkinPanel::paintFrame(wxDC& dc) {
+  const wxSize size = GetClientSize();
+  dc.SetBrush(wxBrush(palette::kPanel));
+  dc.SetPen(wxPen(palette::kHairline));
+  dc.DrawRectangle(0, 0, size.x, size.y);
+}
+
+void SkinPanel::onPaint(wxPaintEvent&) {
+  wxAutoBufferedPaintDC dc(this);
+  paintFrame(dc);
+}
+
+CGarmentPanelDlg::CGarmentPanelDlg(wxWindow* parent) : SkinPanel(parent, kResourceId) {}
+
+CEnvSettingsDlg::CEnvSettingsDlg(wxWindow* parent) : SkinPanel(parent, kResourceId) {}
+
+CBrowserDlg::CBrowserDlg(wxWindow* parent) : SkinPanel(parent, kResourceId) {
+  InstallChildKeyRule(this);
+}
+
+namespace {
+
+// Tab bitmaps: normal, selected, hover for each of the four tabs.
+// The tabs from left to right.
+constexpr int kTabBitmaps[4][3] = {
+    {700, 701, 702}, {703, 704, 705}, {706, 707, 708}, {709, 710, 711}};
+constexpr int kTabIds[4] = {CControlPanelDlg::kBodyTab, CControlPanelDlg::kAccessoryTab,
+                            CControlPanelDlg::kMeasureTab, CControlPanelDlg::kGarmentTab};
+constexpr const char* kTabLabels[4] = {"人体编辑", "配件调整", "人体测量", "服装合成"};
+
+SkinButton* makeSmallButton(wxWindow* parent, int id, int normal, int pressed, int hover,
+                            const char* label) {
+  auto* button = new SkinButton(parent, id, wxDefaultPosition, wxSize(60, 24));
+  if (!button->LoadBitmaps(normal, pressed)) button->SetLabel(wxString::FromUTF8(label));
+  button->SetHoverBitmap(hover);
+  return button;
+}
+
+}  // namespace
+
+CControlPanelDlg::CControlPanelDlg(wxWindow* parent) : SkinPanel(parent, kResourceId) {
+  for (int i = 0; i < 4; ++i) {
+    auto* tab = new SkinButton(this, kTabIds[i], wxDefaultPosition, wxSize(100, 30));
+    // The selected bitmap doubles as the mark of the shown page.
+    if (!tab->LoadBitmaps(kTabBitmaps[i][0], kTabBitmaps[i][1], kTabBitmaps[i][1]))
+      tab->SetLabel(wxString::FromUTF8(kTabLabels[i]));
+    tab->SetHoverBitmap(kTabBitmaps[i][2]);
+    tab->Bind(wxEVT_BUTTON, &CControlPanelDlg::onTab, this);
+    tabs_[i] = tab;
+  }
+  for (wxPanel*& page : pages_) {
+    page = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                       wxBORDER_NONE | wxVSCROLL | wxTAB_TRAVERSAL);
+    page->SetBackgroundColour(palette::kPanel);
+    page->Hide();
+  }
+  pages_[0]->SetId(kMeasurePage);
+  pages_[1]->SetId(kAccessoryPage);
+  pages_[2]->SetId(kBodyPage);
+
+  scaleLabel_ = new wxStaticText(this, wxID_ANY, wxString::FromUTF8("比例："));
+  scaleLabel_->SetForegroundColour(palette::kInk);
+  scaleField_ = new wxTextCtrl(this, kScaleField, wxEmptyString, wxDefaultPosition, wxSize(80, 24),
+                               wxBORDER_SIMPLE);
+  scaleOk_ = makeSmallButton(this, kScaleOk, 715, 716, 717, "确定");
+  reset_ = makeSmallButton(this, kReset, 712, 713, 714, "重置");
+  // The scale and the reset act on the body-editing page; they wait for it.
+  scaleField_->Disable();
+  scaleOk_->Disable();
+  reset_->Disable();
+
+  ShowPage(kBodyPage);
+  Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    layoutChildren();
+    event.Skip();
+  });
+}
+
+void CControlPanelDlg::ShowPage(int pageId) {
+  shownPage_ = pageId;
+  for (wxPanel* page : pages_) page->Show(page->GetId() == pageId);
+  const int selectedTab = pageId == kBodyPage        ? kBodyTab
+                          : pageId == kAccessoryPage ? kAccessoryTab
+                                                     : kMeasureTab;
+  for (SkinButton* tab : tabs_) tab->SetSelectedMark(tab->GetId() == selectedTab);
+}
+
+void CControlPanelDlg::onTab(wxCommandEvent& event) {
+  switch (event.GetId()) {
+    case kBodyTab:
+      ShowPage(kBodyPage);
+      break;
+    case kAccessoryTab:
+      ShowPage(kAccessoryPage);
+      break;
+    case kMeasureTab:
+      ShowPage(kMeasurePage);
+      break;
+    case kGarmentTab:
+      wxMessageBox(wxString::FromUTF8(kNotInClientMessage), wxString::FromUTF8("澄镜衣坊"),
+                   wxOK | wxICON_INFORMATION, this);
+      break;
+    default:
+      break;
+  }
+}
+
+void CControlPanelDlg::ApplyRect() {
+  SkinPanel::ApplyRect();
+  layoutChildren();
+}
+
+void CControlPanelDlg::layoutChildren() {
+  const wxSize size = GetClientSize();
+  const int tabWidth = 100, tabGap = 2;
+  const int tabsWidth = 4 * tabWidth + 3 * tabGap;
+  const int left = std::max(0, (size.x - tabsWidth) / 2);
+  for (int i = 0; i < 4; ++i) tabs_[i]->SetSize(left + i * (tabWidth + tabGap), 8, tabWidth, 30);
+  const int bottomRow = size.y - 36;
+  for (wxPanel* page : pages_)
+    page->SetSize(1, 46, std::max(size.x - 2, 0), std::max(bottomRow - 54, 0));
+  scaleLabel_->SetPosition(wxPoint(left + 4, bottomRow + 4));
+  scaleField_->SetSize(left + 48, bottomRow, 80, 24);
+  scaleOk_->SetSize(left + 136, bottomRow, 60, 24);
+  reset_->SetSize(left + tabsWidth - 60, bottomRow, 60, 24);
+}
+
+}  // namespace vestora::app

@@ -1,0 +1,121 @@
+// The windows that share the main window's right-hand slot and the store
+// page. Each carries its two rectangles (current and full) and moves itself
+// to the current one in ApplyRect. Their pages and lists are filled by the
+// subsystems that own them; here they are the skinned frames.
+#pragma once
+
+#include <string>
+
+#include <wx/panel.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "app/main_layout.h"
+
+namespace vestora {
+class SkinButton;
+}
+
+namespace vestora::app {
+
+class CFittingRoomDlg;
+
+// Colours of the look.
+namespace palette {
+inline const wxColour kPanel(0xF7, 0xF5, 0xF2);
+inline const wxColour kHairline(0xE2, 0xDD, 0xD6);
+inline const wxColour kInk(0x23, 0x26, 0x2C);
+inline const wxColour kAccent(0xC8, 0x55, 0x3D);
+inline const wxColour kHover(0x2F, 0x6F, 0x73);
+inline const wxColour kDisabled(0xB9, 0xB4, 0xAD);
+}  // namespace palette
+
+// A skinned child window with the two rectangles of the slot.
+class SkinPanel : public wxPanel {
+ public:
+  SkinPanel(wxWindow* parent, wxWindowID id);
+
+  PanelRect rect;
+  void SetMainDialog(CFittingRoomDlg* main) { main_ = main; }
+  CFittingRoomDlg* mainDialog() const { return main_; }
+
+  // Moves the window to the current rectangle.
+  virtual void ApplyRect();
+
+ protected:
+  void paintFrame(wxDC& dc);
+
+ private:
+  void onPaint(wxPaintEvent& event);
+  CFittingRoomDlg* main_ = nullptr;
+};
+
+// The garment panel (resource 253): the wardrobe lives here.
+class CGarmentPanelDlg : public SkinPanel {
+ public:
+  static constexpr int kResourceId = 253;
+  explicit CGarmentPanelDlg(wxWindow* parent);
+};
+
+// The environment settings panel (resource 132).
+class CEnvSettingsDlg : public SkinPanel {
+ public:
+  static constexpr int kResourceId = 132;
+  explicit CEnvSettingsDlg(wxWindow* parent);
+};
+
+// The control panel (resource 131): four tabs over three pages, the reset
+// button and the scale field.
+class CControlPanelDlg : public SkinPanel {
+ public:
+  static constexpr int kResourceId = 131;
+  static constexpr int kReset = 1033, kScaleField = 1038, kScaleOk = 1039;
+  static constexpr int kBodyTab = 1040, kGarmentTab = 1041, kAccessoryTab = 1042,
+                       kMeasureTab = 1043;
+  static constexpr int kMeasurePage = 257, kAccessoryPage = 258, kBodyPage = 259;
+  inline static const char* kNotInClientMessage = "抱歉，非客户端功能！";
+
+  explicit CControlPanelDlg(wxWindow* parent);
+
+  // Shows one page (kBodyPage, kAccessoryPage or kMeasurePage) and hides the others.
+  void ShowPage(int pageId);
+  int shownPage() const { return shownPage_; }
+  // The start-up value of the body-editing page.
+  void InitBodyPage(int value) { bodyPageValue_ = value; }
+
+  void ApplyRect() override;
+
+ private:
+  void onTab(wxCommandEvent& event);
+  void layoutChildren();
+
+  SkinButton* tabs_[4] = {};
+  wxPanel* pages_[3] = {};  // measurement, accessory, body editing
+  SkinButton* reset_ = nullptr;
+  SkinButton* scaleOk_ = nullptr;
+  wxStaticText* scaleLabel_ = nullptr;
+  wxTextCtrl* scaleField_ = nullptr;
+  int shownPage_ = kBodyPage;
+  int bodyPageValue_ = 0;
+};
+
+// The store page (resource 612): the embedded browser.
+class CBrowserDlg : public SkinPanel {
+ public:
+  static constexpr int kResourceId = 612;
+  explicit CBrowserDlg(wxWindow* parent);
+
+  // Where the page was last sent ("about:blank", the store's home page).
+  void Navigate(const std::string& url) { address_ = url; }
+  const std::string& address() const { return address_; }
+  // History and reloading come with the page's browser; until it has one
+  // there is nothing to go back to, forward to or reload.
+  bool CanGoBack() const { return false; }
+  bool CanGoForward() const { return false; }
+  bool CanReload() const { return false; }
+
+ private:
+  std::string address_ = "about:blank";
+};
+
+}  // namespace vestora::app

@@ -1,0 +1,52 @@
+// The view's orbit camera and its input rules: plain numbers, no GL, so the
+// rules can be tested without a context. Angles in degrees, lengths in
+// scene units (1 unit = 10 cm).
+#pragma once
+
+namespace vestora {
+
+// Which environment is shown; at most one flag is set, none = plain backdrop.
+struct SceneChoice {
+  bool skyShown = false;   // sky dome with a reflecting lake floor
+  bool roomShown = false;  // the room
+  bool beachShown = false;
+  bool any() const { return skyShown || roomShown || beachShown; }
+};
+
+struct ViewCamera {
+  float elevation = 18;  // rotation about x
+  float azimuth = -10;   // rotation about y
+  float roll = 0;        // rotation about z
+  float panX = 0;
+  float panY = 0;
+  float distance = -34;  // translation along z; more negative is farther
+
+  bool operator==(const ViewCamera&) const = default;
+};
+
+inline constexpr ViewCamera kDefaultCamera{};
+
+inline constexpr float kNearLimit = -16;  // the wheel never comes closer
+inline constexpr float kMinElevation = -10;
+inline constexpr float kMaxElevation = 93;
+inline constexpr float kPanXLimit = 12.3f;    // |panX| while dragging
+inline constexpr float kPanYLimitPlain = 15;  // |panY| without a scene
+inline constexpr float kPanYLowScene = -3.3f, kPanYHighScene = 1.0f;
+
+// The far limit of the wheel zoom: −37 with the sky dome, −34 in the room or
+// on the beach, −44 without a scene.
+float farLimit(const SceneChoice& scene);
+
+// One wheel event: n = delta / 120 (truncated toward zero) notches towards
+// the avatar, then clamped to [farLimit, −16].
+void applyWheel(ViewCamera& camera, int delta, const SceneChoice& scene);
+
+float clampElevation(float elevation);
+
+// The frame's angle wrap: each angle above 360 loses 360 once.
+void wrapAngles(ViewCamera& camera);
+
+// The azimuth folded into (−360, 0] the way the lens flare reads it.
+float foldAzimuth(float azimuth);
+
+}  // namespace vestora

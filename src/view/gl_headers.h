@@ -1,0 +1,5 @@
+// OpenGL 1.x and GLU for the drawing code.
+#pragma once
+
+#include <GL/gl.h>
+#include <GL/glu.h>

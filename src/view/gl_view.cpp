@@ -1,0 +1,398 @@
+#include "view/gl_view.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/data_files.h"
+#include "platform/data_path.h"
+#include "view/garment_drawing.h"
+#include "view/gl_font.h"
+#include "view/gl_headers.h"
+#include "view/gl_view_internal.h"
+#include "view/markers.h"
+#include "view/measurement_sheet.h"
+#include "view/object3d.h"
+
+namespace vestora {
+namespace {
+
+// A loader's error as one line: the "Error loading jpg file:" text names its
+// file already.
+std::string describe(const Error& error) {
+  return error.what.rfind(kJpegLoadError, 0) == 0 ? error.what : error.message();
+}
+
+}  // namespace
+
+GlView::GlView(ViewHost& host, std::string root)
+    : host_(host),
+      root_(std::move(root)),
+      avatar_(root_),
+      shaper_(std::make_unique<BodyShaper>(avatar_)),
+      tryOn_(std::make_unique<TryOn>(avatar_, host.dialogs())),
+      font_(std::make_unique<GlFont>()),
+      sceneObjects_(std::make_unique<SceneObjectList>()),
+      gl_(std::make_unique<Gl>()) {
+  TryOnView& view = tryOn_->view;
+  view.redraw = [this] { redraw(); };
+  // The overlay objects hold display lists: freed while the context is current.
+  view.clearOverlays = [this] { sceneObjects_->FreeSceneObjects(); };
+  view.stopAnimation = [this] {
+    host_.killTimer(kIdleFrameTimer);
+    host_.killTimer(kIdleRestartTimer);
+  };
+  view.loadTexture = [this](const std::string& name) { gl_->garmentTextureWanted = name; };
+}
+
+GlView::~GlView() = default;
+
+Result<void> GlView::loadDefaultAvatar() {
+  return avatar_.loadAvatar(data_files::kDefaultAvatar);
+}
+
+Result<void> GlView::InitGL(int width, int height) {
+  glShadeModel(GL_SMOOTH);
+  glClearColor(1, 1, 1, 1);
+  glClearDepth(1.0);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glClearStencil(0);
+  glDisable(GL_CULL_FACE);
+  Resize(width, height);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glLineWidth(0.5f);
+  glPointSize(4);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+  glEnable(GL_LIGHTING);
+  const GLfloat globalAmbient[] = {0.2f, 0.2f, 0.2f, 1};
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, globalAmbient);
+  glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+  glEnable(GL_COLOR_MATERIAL);
+  const GLfloat materialAmbient[] = {0.4f, 0.4f, 0.4f, 0.4f};
+  const GLfloat materialDiffuse[] = {0.4f, 0.4f, 0.4f, 1};
+  const GLfloat materialSpecular[] = {0.1f, 0.1f, 0.1f, 1};
+  glMaterialfv(GL_FRONT, GL_AMBIENT, materialAmbient);
+  glMaterialfv(GL_FRONT, GL_DIFFUSE, materialDiffuse);
+  glMaterialfv(GL_FRONT, GL_SPECULAR, materialSpecular);
+  glMaterialf(GL_FRONT, GL_SHININESS, 100);
+  const GLfloat ambient[] = {0.2f, 0.2f, 0.2f, 1};
+  const GLfloat diffuse[] = {0.3f, 0.3f, 0.3f, 1};
+  const GLfloat specular[] = {0.1f, 0.1f, 0.1f, 1};
+  const GLfloat position0[] = {100, 50, 100, 0.6f};
+  const GLfloat position1[] = {-100, 100, 100, 0.6f};
+  for (GLenum light : {GL_LIGHT0, GL_LIGHT1}) {
+    glLightfv(light, GL_AMBIENT, ambient);
+    glLightfv(light, GL_DIFFUSE, diffuse);
+    glLightfv(light, GL_SPECULAR, specular);
+    glLightfv(light, GL_POSITION, light == GL_LIGHT0 ? position0 : position1);
+    glEnable(light);
+  }
+  // Lists 1 and 10 keep their names whatever the font asks for.
+  reserveMarkerLists();
+  return font_->Open(dataPath(root_, kSheetFont), kSheetFontHeight);
+}
+
+std::vector<std::string> GlView::LoadViewResources() {
+  std::vector<std::string> problems;
+  buildMarkerLists();
+  deleteTexture(gl_->slots[kSheetBackdropSlot]);
+  if (auto r = LoadJpegTexture(gl_->slots, dataPath(root_, kSheetBackdrop), kSheetBackdropSlot); !r)
+    problems.push_back(describe(r.error()));
+  auto picture = [&](int id, unsigned& texture) {
+    deleteTexture(texture);
+    if (auto r = LoadResourceTexture(root_, id, texture); !r)
+      problems.push_back(describe(r.error()));
+  };
+  for (std::size_t i = 0; i < 3; ++i) picture(kLogo1Pictures[i], gl_->logos[0][i]);
+  picture(kBackdropPicture, gl_->backdrop);
+  for (std::size_t i = 0; i < 3; ++i) picture(kLogo2Pictures[i], gl_->logos[1][i]);
+  return problems;
+}
+
+void GlView::ReleaseGL() {
+  sceneObjects_->FreeSceneObjects();
+  font_->Close();
+  gl_->body.release();
+  deleteTexture(gl_->backdrop);
+  for (auto& quad : gl_->logos)
+    for (unsigned& t : quad) deleteTexture(t);
+  for (unsigned& t : gl_->slots) deleteTexture(t);
+  deleteTexture(gl_->garmentTexture);
+  gl_->garmentTextureLoaded.clear();
+  deleteMarkerLists();
+}
+
+unsigned GlView::backdropTexture() const {
+  return gl_->backdrop;
+}
+
+unsigned GlView::logoTexture(int quad, int state) const {
+  if (quad < 0 || quad > 1 || state < kLogoNormal || state > kLogoPressed) return 0;
+  return gl_->logos[static_cast<std::size_t>(quad)][static_cast<std::size_t>(state - kLogoNormal)];
+}
+
+unsigned GlView::textureSlot(int index) const {
+  if (index < 0 || index >= static_cast<int>(gl_->slots.size())) return 0;
+  return gl_->slots[static_cast<std::size_t>(index)];
+}
+
+void GlView::Resize(int width, int height) {
+  width_ = std::max(width, 1);
+  height_ = std::max(height, 1);
+  glViewport(0, 0, width_, height_);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(30.0, static_cast<double>(width_) / height_, 1.0, 2000.0);
+  glMatrixMode(GL_MODELVIEW);
+  camera.distance = -34;
+}
+
+void GlView::SetPickPointA(int x, int y) {
+  pickA_ = {x, height_ - y};
+}
+
+void GlView::drawBackdrop() {
+  glDisable(GL_DEPTH_TEST);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glPushMatrix();
+  glTranslatef(0, 1, -87);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_CULL_FACE);
+  glColor3f(1, 1, 1);
+  glBindTexture(GL_TEXTURE_2D, gl_->backdrop);
+  glEnable(GL_TEXTURE_2D);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 1);
+  glVertex3f(-24, 24, -2);
+  glTexCoord2f(0, 0);
+  glVertex3f(-24, -24, -2);
+  glTexCoord2f(1, 0);
+  glVertex3f(24, -24, -2);
+  glTexCoord2f(1, 1);
+  glVertex3f(24, 24, -2);
+  glEnd();
+  glDisable(GL_TEXTURE_2D);
+  glPopMatrix();
+  glEnable(GL_DEPTH_TEST);
+}
+
+void GlView::drawSheetBackdrop() {
+  glPushMatrix();
+  glTranslatef(-5, 6, -44);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_CULL_FACE);
+  glColor4f(1, 1, 1, 1);
+  glClearDepth(1.0);
+  glDepthFunc(GL_LEQUAL);
+  glEnable(GL_DEPTH_TEST);
+  glAlphaFunc(GL_GREATER, 0.1f);
+  glEnable(GL_ALPHA_TEST);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glBindTexture(GL_TEXTURE_2D, gl_->slots[kSheetBackdropSlot]);
+  glEnable(GL_TEXTURE_2D);
+  glBegin(GL_QUADS);  // 16 × 16, centred on (−13, 6)
+  glTexCoord2f(0, 1);
+  glVertex3f(-21, 14, -33);
+  glTexCoord2f(0, 0);
+  glVertex3f(-21, -2, -33);
+  glTexCoord2f(1, 0);
+  glVertex3f(-5, -2, -33);
+  glTexCoord2f(1, 1);
+  glVertex3f(-5, 14, -33);
+  glEnd();
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_BLEND);
+  // The alpha test belongs to this quad only.
+  glDisable(GL_ALPHA_TEST);
+  glEnable(GL_LIGHTING);
+  glPopMatrix();
+}
+
+void GlView::drawLogos() {
+  const auto state =
+      static_cast<std::size_t>(std::clamp(logoState_, kLogoNormal, kLogoPressed) - kLogoNormal);
+  constexpr float kTexcoords[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+  for (std::size_t quad = 0; quad < 2; ++quad) {
+    glBindTexture(GL_TEXTURE_2D, gl_->logos[quad][state]);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor3f(1, 1, 1);
+    glBegin(GL_QUADS);
+    for (std::size_t k = 0; k < 4; ++k) {
+      glTexCoord2fv(kTexcoords[k]);
+      glVertex3fv(kLogoCorners[quad][k].data());
+    }
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+  }
+  glDisable(GL_BLEND);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_LIGHTING);
+}
+
+void GlView::drawMeasureMarks() {
+  if (!marksShown || !measurer_.results().measured) return;
+  vestora::drawMeasureMarks(measurer_.marks(), shaper_->sectionPoints);
+}
+
+void GlView::drawFrame(bool withOverlay) {
+  // GL objects asked for between frames.
+  gl_->body.loadTextures(avatar_, root_);
+  if (gl_->garmentTextureWanted != gl_->garmentTextureLoaded) {
+    deleteTexture(gl_->garmentTexture);
+    gl_->garmentTextureLoaded = gl_->garmentTextureWanted;
+    if (!gl_->garmentTextureWanted.empty()) {
+      unsigned slot[1] = {0};
+      if (LoadJpegTexture(slot, dataPath(root_, "\\pattern\\texture\\" + gl_->garmentTextureWanted),
+                          0))
+        gl_->garmentTexture = slot[0];
+    }
+  }
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+
+  // 1. Lights, given before the camera transform: they move with the camera.
+  const GLfloat light0[] = {lightOffsets[0][0] + 84.5f, lightOffsets[0][1] + 66,
+                            lightOffsets[0][2] + 100, 0.6f};
+  const GLfloat light1[] = {lightOffsets[1][0] - 100, lightOffsets[1][1] - 63,
+                            lightOffsets[1][2] + 100, 0.6f};
+  glLightfv(GL_LIGHT0, GL_POSITION, light0);
+  glLightfv(GL_LIGHT1, GL_POSITION, light1);
+  glEnable(GL_LIGHT0);
+  glEnable(GL_LIGHT1);
+
+  // 2.–5. Angle wrap, backdrop, sheet backdrop, logo buttons.
+  wrapAngles(camera);
+  drawBackdrop();
+  if (measurementSheet) drawSheetBackdrop();
+  drawLogos();
+
+  // 6. The camera.
+  glPushMatrix();
+  glTranslatef(camera.panX, camera.panY, camera.distance);
+  glRotatef(camera.elevation, 1, 0, 0);
+  glRotatef(camera.azimuth, 0, 1, 0);
+  glRotatef(camera.roll, 0, 0, 1);
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview_.data());
+
+  // 7. Body (the environments, which draw the body with its mirror image,
+  // take this place once a scene is chosen).
+  if (environmentOn) gl_->body.DrawBody(avatar_);
+
+  // 8. Picking with pick points A (garments) and B (body surface, the
+  // freehand tools) runs here.
+
+  // 9. The dressed garments: kept layers under the worn one.
+  for (const KeptLayer& layer : tryOn_->layers()) DrawGarment(layer.garment, 0);
+  DrawGarment(tryOn_->garment(), gl_->garmentTexture);
+
+  // 10. Scene objects.
+  if (!sceneObjects_->empty()) sceneObjects_->DrawSceneObjects();
+
+  // 11. Measurement marks (the freehand markers follow them).
+  drawMeasureMarks();
+
+  // 12.–13. Accessories with their pick tests, and the lens flare under
+  // the sky dome, come here.
+
+  // 14.
+  pickA_ = {};
+  pickB_ = {};
+  glPopMatrix();
+
+  // 15. The snapshot rectangle being dragged.
+  if (snapshotMode && withOverlay) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluOrtho2D(0, width_, 0, height_);
+    glMatrixMode(GL_MODELVIEW);
+    glDisable(GL_LIGHTING);
+    glColor3f(0, 1, 0);
+    const float x1 = snapshotCorner1.x, y1 = snapshotCorner1.y;
+    const float x2 = snapshotCorner2.x, y2 = snapshotCorner2.y;
+    glBegin(GL_LINE_STRIP);
+    glVertex2f(x1, y1);
+    glVertex2f(x2, y1);
+    glVertex2f(x2, y2);
+    glVertex2f(x1, y2);
+    glVertex2f(x1, y1);
+    glEnd();
+    glEnable(GL_LIGHTING);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+  }
+
+  // 16. The sheet text over the finished picture.
+  const bool garmentLoaded = tryOn_->display() != GarmentDisplay::None;
+  if (measurementSheet &&
+      ((measurer_.results().measured && tryOn_->garment().empty()) || garmentLoaded)) {
+    glPushMatrix();
+    DrawMeasurementSheet(*font_, buildMeasurementSheet(measurer_.results(), freehand, tools,
+                                                       unitFactor, width_, height_));
+    glPopMatrix();
+  }
+}
+
+void GlView::DrawScene(bool withOverlay) {
+  drawFrame(withOverlay);
+  host_.swapBuffers();
+  if (avatar_.skeleton.hasTree()) avatar_.skeleton.computeJointMatrices();
+}
+
+bool GlView::HitLogo(int x, int glY) {
+  // Room for the pass-through marker and both triangles with their colours
+  // (7 floats a vertex), and for a few more vertices if clipping adds them.
+  GLfloat buffer[128];
+  glFeedbackBuffer(128, GL_3D_COLOR, buffer);
+  glRenderMode(GL_FEEDBACK);
+  glPassThrough(0);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  const auto& c = kLogoCorners[0];
+  glBegin(GL_TRIANGLES);
+  for (int i : {0, 3, 2, 0, 2, 1}) glVertex3fv(c[static_cast<std::size_t>(i)].data());
+  glEnd();
+  glPopMatrix();
+  const GLint count = glRenderMode(GL_RENDER);
+  if (count <= 0) return false;
+
+  const float px = static_cast<float>(x), py = static_cast<float>(glY);
+  auto inside = [&](const float* a, const float* b, const float* d) {
+    auto side = [&](const float* p, const float* q) {
+      return (q[0] - p[0]) * (py - p[1]) - (q[1] - p[1]) * (px - p[0]);
+    };
+    const float s1 = side(a, b), s2 = side(b, d), s3 = side(d, a);
+    return (s1 >= 0 && s2 >= 0 && s3 >= 0) || (s1 <= 0 && s2 <= 0 && s3 <= 0);
+  };
+  constexpr int kVertexFloats = 7;  // x, y, z, r, g, b, a
+  for (GLint i = 0; i < count;) {
+    const auto token = static_cast<GLint>(buffer[i]);
+    if (token == GL_PASS_THROUGH_TOKEN) {
+      i += 2;
+    } else if (token == GL_POLYGON_TOKEN) {
+      if (i + 1 >= count) break;
+      const auto n = static_cast<GLint>(buffer[i + 1]);
+      const GLint first = i + 2;
+      if (n < 3 || first + n * kVertexFloats > count) break;
+      for (GLint k = 1; k + 1 < n; ++k)  // as a fan
+        if (inside(&buffer[first], &buffer[first + k * kVertexFloats],
+                   &buffer[first + (k + 1) * kVertexFloats]))
+          return true;
+      i = first + n * kVertexFloats;
+    } else {
+      break;  // nothing else is drawn here
+    }
+  }
+  return false;
+}
+
+}  // namespace vestora

@@ -1,0 +1,284 @@
+// The drawing state of the 3D view: the avatar and what it wears, the orbit
+// camera, the flags other panels set, the pick points and the snapshot
+// rectangle, the logo buttons, the textures and display lists, the font,
+// and the frame routine DrawScene with the input handlers that drive it.
+//
+// GlView draws with whatever OpenGL context is current; the window (or the
+// off-screen renderer) owns that context and keeps it current while it
+// calls InitGL, LoadViewResources, Resize, DrawScene, any handler, and
+// ReleaseGL. Everything runs on one thread.
+//
+// Start-up order: loadDefaultAvatar, InitGL (w, h), LoadViewResources;
+// then Resize on every size change and DrawScene on every paint.
+// Window coordinates have their origin at the top left; "GL y" is
+// viewport height − window y.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "avatar/avatar.h"
+#include "body/body_shaper.h"
+#include "body/measurement.h"
+#include "cloth/try_on.h"
+#include "platform/result.h"
+#include "view/camera.h"
+#include "view/view_host.h"
+
+namespace vestora {
+
+class GlFont;
+class SceneObjectList;
+
+// Window timers of the view.
+inline constexpr int kTurntableTimer = 1000;  // 50 ms, one degree a tick
+inline constexpr int kTurntablePeriodMs = 50;
+inline constexpr int kIdleFrameTimer = 1002;    // 20 ms, next idle-animation frame
+inline constexpr int kIdleRestartTimer = 1004;  // 3000 ms, idle-animation restart
+
+// Buttons of the view window.
+inline constexpr int kTurntableButton = 1021;  // "旋转"
+inline constexpr int kResetButton = 1022;      // "还原"
+
+// States of the logo buttons.
+inline constexpr int kLogoNormal = 2000;
+inline constexpr int kLogoHover = 2001;
+inline constexpr int kLogoPressed = 2002;
+
+inline constexpr const char* kResetQuestion = "回到默认的场景位置?";
+inline constexpr const char* kCameraSound = "\\data\\CAMERA.wav";
+inline constexpr const char* kSheetBackdrop = "\\model\\ChineseFonts.jpg";
+inline constexpr const char* kSheetFont = "\\vrinda.ttf";
+inline constexpr int kSheetFontHeight = 12;
+inline constexpr int kSheetBackdropSlot = 5;
+inline constexpr const char* kSnapshotFilter = "JPG files (*.jpg)|*.jpg||";
+// Shown when a snapshot file cannot be written (followed by the path).
+inline constexpr const char* kSnapshotWriteFailed = "无法保存快照：";
+
+// Picture resources of the view.
+inline constexpr int kBackdropPicture = 643;
+inline constexpr std::array<int, 3> kLogo1Pictures{588, 589, 590};  // normal, hover, pressed
+inline constexpr std::array<int, 3> kLogo2Pictures{587, 586, 582};
+
+// Key codes the window passes to onKeyDown (the values of the Windows
+// virtual keys, so that the key routing of the main window can share them).
+enum ViewKey : int {
+  kKeyOther = 0,
+  kKeyBack = 0x08,
+  kKeyTab = 0x09,
+  kKeyReturn = 0x0D,
+  kKeyShift = 0x10,
+  kKeyControl = 0x11,
+  kKeyEscape = 0x1B,
+  kKeySpace = 0x20,
+  kKeyLeft = 0x25,
+  kKeyUp = 0x26,
+  kKeyRight = 0x27,
+  kKeyDown = 0x28,
+  kKeyDelete = 0x2E,
+  kKeyF1 = 0x70,
+  kKeyF2 = 0x71,
+  kKeyF3 = 0x72,
+  kKeyF4 = 0x73,
+  kKeyF5 = 0x74,
+  kKeyF6 = 0x75,
+  kKeyF7 = 0x76,
+  kKeyF8 = 0x77,
+  kKeyF9 = 0x78,
+  kKeyF10 = 0x79,
+  kKeyF11 = 0x7A,
+  kKeyF12 = 0x7B,
+};
+
+struct Modifiers {
+  bool control = false;
+  bool shift = false;
+};
+
+// Mouse buttons held during a move.
+struct MouseButtons {
+  bool left = false;
+  bool right = false;
+};
+
+// A point in window x and GL y; −1 in both = none.
+struct PickPoint {
+  int x = -1;
+  int y = -1;
+  bool set() const { return x != -1 || y != -1; }
+  bool operator==(const PickPoint&) const = default;
+};
+
+// A corner of the snapshot rectangle (window x, GL y).
+struct SnapshotCorner {
+  std::uint16_t x = 0;
+  std::uint16_t y = 0;
+};
+
+// The freehand measuring tools and sheet modes; at most one is on.
+struct FreehandTools {
+  bool linearDistance = false;  // "直线距离"
+  bool height = false;          // "高度"
+  bool curveLength = false;     // "曲线距离"
+  bool freeGirth = false;       // "任意围长"
+  bool slopeGirth = false;
+  bool freeCutGirth = false;
+  bool slidingSlopeGirth = false;
+  bool sideView = false;  // the side-view drag
+  bool surfacePoint = false;
+  bool anyActive() const {
+    return linearDistance || height || curveLength || freeGirth || slopeGirth || freeCutGirth ||
+           slidingSlopeGirth || sideView || surfacePoint;
+  }
+};
+
+// The freehand results the measurement sheet shows, in centimetres.
+struct FreehandValues {
+  float girth = 0, linearDistance = 0, height = 0, curveLength = 0, slopeGirth = 0;
+  float freeCutTorso = 0, freeCutLeftArm = 0, freeCutRightArm = 0, freeCutLeftLeg = 0,
+        freeCutRightLeg = 0;
+  float slidingSlope = 0;
+};
+
+class GlView {
+ public:
+  // `root` is the application root that every data path is relative to.
+  GlView(ViewHost& host, std::string root);
+  ~GlView();
+  GlView(const GlView&) = delete;
+  GlView& operator=(const GlView&) = delete;
+
+  // ---- start-up and shutdown ------------------------------------------------
+  // Loads root + "\model\ChinaFemale\nv_High.c3d" into the avatar; the error
+  // names the file that could not be read (the program cannot start then).
+  Result<void> loadDefaultAvatar();
+  // The fixed GL state, the projection, the two lights and the sheet font
+  // root + "\vrinda.ttf" at height 12. Everything is set up even when the
+  // font cannot be opened; the error then says why (the sheet has no text).
+  Result<void> InitGL(int width, int height);
+  // Display lists 1 (axis cross) and 10 (marker cube), the sheet backdrop
+  // into texture slot 5, the logo textures and the backdrop texture.
+  // Returns the problems met (missing or unreadable pictures); the view
+  // draws without the missing textures.
+  std::vector<std::string> LoadViewResources();
+  // Deletes every texture, display list and the font's glyphs. Needs the
+  // context current; safe to call twice. The destructor frees only memory.
+  void ReleaseGL();
+
+  // ---- the frame ------------------------------------------------------------
+  // Viewport and projection; resets the zoom (`distance`) to −34.
+  void Resize(int width, int height);
+  // Draws one complete frame and asks the host to swap. `withOverlay`
+  // draws the snapshot rectangle (while it is dragged in snapshot mode).
+  void DrawScene(bool withOverlay = false);
+  // Whether the point (window x, GL y) lies on logo quad 1.
+  bool HitLogo(int x, int glY);
+  // Pick point A = (x, viewport height − y), from a garment dropped on the view.
+  void SetPickPointA(int x, int y);
+
+  // ---- input (window coordinates) -------------------------------------------
+  void onWheel(int delta);
+  void onLeftDown(int x, int y, Modifiers modifiers);
+  void onLeftUp(int x, int y, Modifiers modifiers);
+  void onRightDown(int x, int y);
+  void onRightUp(int x, int y);
+  void onMouseMove(int x, int y, MouseButtons buttons, Modifiers modifiers);
+  void onDoubleClick(int x, int y, Modifiers modifiers);
+  void onKeyDown(int key);  // a ViewKey
+  void onTimer(int id);
+  void onTurntableButton();  // 1021
+  void onResetButton();      // 1022
+
+  // Writes the snapshot rectangle of a freshly drawn frame to the next
+  // numbered JPEG (asking for the name the first time). Returns the path
+  // written; nothing when the rectangle is empty, the name dialog was
+  // cancelled or the file could not be written (which is reported).
+  std::optional<std::string> TakeSnapshot();
+
+  // ---- state ----------------------------------------------------------------
+  ViewCamera camera;
+  SceneChoice scene;
+  bool snapshotMode = false;
+  bool measurementSheet = false;
+  bool environmentOn = true;
+  bool accessoriesOn = true;
+  bool marksShown = false;  // the measurement marks ("显示标志")
+  FreehandTools tools;
+  FreehandValues freehand;
+  float unitFactor = 1.0f;  // display unit divisor: 1.0 cm, 2.54 inch
+  // The skeleton joint (id) that a Ctrl + left drag turns about z; −1 = none.
+  int selectedJoint = -1;
+  // Light offsets added to the two light positions ("光源位置1", "光源位置2").
+  std::array<std::array<float, 3>, 2> lightOffsets{};
+  // The snapshot name without extension (empty: ask) and the next number.
+  std::string snapshotBase;
+  int snapshotCounter = 0;
+  SnapshotCorner snapshotCorner1, snapshotCorner2;
+
+  bool turntableOn() const { return turntableOn_; }
+  bool sceneShown() const { return scene.any(); }
+  int logoState() const { return logoState_; }
+  int viewportWidth() const { return width_; }
+  int viewportHeight() const { return height_; }
+  PickPoint pickPointA() const { return pickA_; }
+  PickPoint pickPointB() const { return pickB_; }
+  bool leftDown() const { return leftDown_; }
+  bool rightDown() const { return rightDown_; }
+  // The modelview matrix right after the camera transform of the last frame
+  // (column-major, as OpenGL returns it).
+  const std::array<float, 16>& modelview() const { return modelview_; }
+  const std::string& root() const { return root_; }
+
+  Avatar& avatar() { return avatar_; }
+  const Avatar& avatar() const { return avatar_; }
+  TryOn& tryOn() { return *tryOn_; }
+  BodyShaper& shaper() { return *shaper_; }
+  BodyMeasurer& measurer() { return measurer_; }
+  const BodyMeasurer& measurer() const { return measurer_; }
+  GlFont& font() { return *font_; }
+  SceneObjectList& sceneObjects() { return *sceneObjects_; }
+
+  // GL texture names of the view (0 = not loaded).
+  unsigned backdropTexture() const;
+  unsigned logoTexture(int quad, int state) const;  // quad 0 or 1, state 2000 … 2002
+  unsigned textureSlot(int index) const;            // 0 … 9
+
+ private:
+  struct Gl;
+
+  void drawFrame(bool withOverlay);
+  void drawBackdrop();
+  void drawSheetBackdrop();
+  void drawLogos();
+  void drawMeasureMarks();
+  void rememberDragStart(int x, int y);
+  void rotateByDrag(int x, int y);
+  void redraw() { host_.requestRedraw(); }
+
+  ViewHost& host_;
+  std::string root_;
+  Avatar avatar_;
+  BodyMeasurer measurer_;
+  std::unique_ptr<BodyShaper> shaper_;
+  std::unique_ptr<TryOn> tryOn_;
+  std::unique_ptr<GlFont> font_;
+  std::unique_ptr<SceneObjectList> sceneObjects_;
+  std::unique_ptr<Gl> gl_;
+
+  int width_ = 1, height_ = 1;
+  bool turntableOn_ = false;
+  int logoState_ = kLogoNormal;
+  bool leftDown_ = false, rightDown_ = false;
+  int pressX_ = 0, pressY_ = 0;
+  ViewCamera dragStart_;
+  std::array<float, 3> jointDragStart_{};
+  PickPoint pickA_, pickB_;
+  PickPoint sideViewStart_, sideViewEnd_;  // window coordinates
+  std::array<float, 16> modelview_{};
+};
+
+}  // namespace vestora

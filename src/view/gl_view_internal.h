@@ -1,0 +1,29 @@
+// What GlView keeps of GL objects, shared by its source files.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "view/body_drawing.h"
+#include "view/gl_view.h"
+
+namespace vestora {
+
+struct GlView::Gl {
+  unsigned backdrop = 0;
+  std::array<std::array<unsigned, 3>, 2> logos{};  // quad, then normal / hover / pressed
+  std::array<unsigned, 10> slots{};
+  BodyDrawer body;
+  // The fabric picture of the worn garment: asked for by the try-on,
+  // loaded at the next frame (while the context is current).
+  std::string garmentTextureWanted, garmentTextureLoaded;
+  unsigned garmentTexture = 0;
+};
+
+// Logo quad corners in eye space, clockwise from the top left.
+inline constexpr std::array<std::array<std::array<float, 3>, 4>, 2> kLogoCorners{{
+    {{{3, -8, -40}, {7, -8, -40}, {7, -12, -40}, {3, -12, -40}}},
+    {{{7, -8, -40}, {11, -8, -40}, {11, -12, -40}, {7, -12, -40}}},
+}};
+
+}  // namespace vestora

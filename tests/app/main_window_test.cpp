@@ -1,0 +1,239 @@
+// The program's main window on a virtual display, driven by real input
+// events (XTest through wx's action simulator, the wheel through xdotool):
+// start-up with the avatar in the view, the toolbar and the panel slot,
+// sliding, the key routing, the sheet and snapshots, and the layout.
+#include "app/main_window.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/display.h>
+#include <wx/image.h>
+#include <wx/uiaction.h>
+
+#include "app/gl_view_window.h"
+#include "app/panels.h"
+#include "ui/resource_bitmaps.h"
+#include "ui/skin_button.h"
+#include "ui_test_support.h"
+
+namespace vestora::app {
+namespace {
+
+using vestora::testing::GrabClient;
+using vestora::testing::Pump;
+using vestora::testing::PumpUntil;
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    main_ = new CFittingRoomDlg(VESTORA_TEST_ROOT);
+    const Result<void> ready = main_->Initialise();
+    ASSERT_TRUE(ready) << ready.error().message();
+    ASSERT_TRUE(PumpUntil([&] { return main_->IsShownOnScreen(); }, 5000));
+    Pump(300);
+  }
+  void TearDown() override {
+    if (main_) main_->Destroy();
+    Pump(100);
+  }
+
+  SkinButton* button(int id) { return static_cast<SkinButton*>(main_->FindWindow(id)); }
+
+  // Clicks the middle of a child window with real pointer events.
+  void click(wxWindow* window) {
+    const wxRect r = window->GetScreenRect();
+    wxUIActionSimulator sim;
+    sim.MouseMove(r.x + r.width / 2, r.y + r.height / 2);
+    Pump(50);
+    sim.MouseClick();
+    Pump(150);
+  }
+
+  void pressKey(int key, int modifiers = wxMOD_NONE) {
+    wxUIActionSimulator sim;
+    sim.Char(key, modifiers);
+    Pump(150);
+  }
+
+  GlView& view() { return main_->view()->view(); }
+
+  CFittingRoomDlg* main_ = nullptr;
+};
+
+// Pixels that differ clearly from the backdrop, which is grey to white.
+int colouredPixels(const wxImage& image, const wxRect& area) {
+  int count = 0;
+  for (int y = area.y; y < area.GetBottom(); y += 2)
+    for (int x = area.x; x < area.GetRight(); x += 2) {
+      const int r = image.GetRed(x, y), g = image.GetGreen(x, y), b = image.GetBlue(x, y);
+      const int spread = std::max({r, g, b}) - std::min({r, g, b});
+      if (spread > 12 || std::max({r, g, b}) < 150) ++count;
+    }
+  return count;
+}
+
+TEST_F(MainWindowTest, StartsMaximisedWithTheAvatarStandingInTheView) {
+  const wxRect area = wxDisplay(0u).GetClientArea();
+  EXPECT_EQ(main_->GetRect(), area);
+  EXPECT_TRUE(main_->maximised());
+  EXPECT_EQ(main_->currentPanel(), static_cast<SkinPanel*>(main_->garmentPanel()));
+  EXPECT_TRUE(button(ids::kGarmentPanel)->selectedMark);
+
+  CGLViewDlg* canvas = main_->view();
+  ASSERT_TRUE(canvas->glReady());
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        const wxImage frame = GrabClient(canvas);
+        const wxSize s = frame.GetSize();
+        return colouredPixels(frame, wxRect(s.x * 2 / 5, s.y / 4, s.x / 5, s.y / 2)) > 200;
+      },
+      5000))
+      << "no avatar in the middle of the view";
+  const wxImage frame = GrabClient(canvas);
+  const wxSize s = frame.GetSize();
+  // The corners show the backdrop, not the body.
+  EXPECT_LT(colouredPixels(frame, wxRect(4, 4, s.x / 8, s.y / 8)), 20);
+}
+
+TEST_F(MainWindowTest, ToolbarSwitchesPanelsAndMarksItsButton) {
+  click(button(ids::kControlPanel));
+  EXPECT_EQ(main_->currentPanel(), static_cast<SkinPanel*>(main_->controlPanel()));
+  EXPECT_TRUE(main_->controlPanel()->IsShown());
+  EXPECT_FALSE(main_->garmentPanel()->IsShown());
+  EXPECT_TRUE(button(ids::kControlPanel)->selectedMark);
+  EXPECT_FALSE(button(ids::kGarmentPanel)->selectedMark);
+
+  click(button(ids::kSettingsPanel));
+  EXPECT_EQ(main_->currentPanel(), static_cast<SkinPanel*>(main_->settingsPanel()));
+  EXPECT_TRUE(button(ids::kSettingsPanel)->selectedMark);
+  EXPECT_FALSE(button(ids::kControlPanel)->selectedMark);
+
+  // The store page takes the whole slot; the view goes.
+  click(button(ids::kStore));
+  EXPECT_EQ(main_->currentPanel(), nullptr);
+  EXPECT_TRUE(main_->browserPage()->IsShown());
+  EXPECT_FALSE(main_->view()->IsShown());
+  EXPECT_TRUE(button(ids::kBrowserHome)->IsShown());
+  EXPECT_EQ(main_->browserPage()->address(), StoreHome());
+
+  click(button(ids::kGarmentPanel));
+  EXPECT_TRUE(main_->view()->IsShown());
+  EXPECT_FALSE(button(ids::kBrowserHome)->IsShown());
+  EXPECT_EQ(main_->browserPage()->address(), "about:blank");
+
+  // The button of the panel already shown changes nothing, not even the page.
+  main_->browserPage()->Navigate("http://example.invalid/kept");
+  click(button(ids::kGarmentPanel));
+  EXPECT_EQ(main_->browserPage()->address(), "http://example.invalid/kept");
+}
+
+TEST_F(MainWindowTest, SlideButtonCollapsesAndReopensThePanel) {
+  const wxSize client = main_->GetClientSize();
+  const int viewWidth = main_->view()->GetSize().x;
+  click(button(ids::kSlide));
+  EXPECT_TRUE(main_->panelCollapsed());
+  EXPECT_EQ(main_->garmentPanel()->rect.current.width, 0);
+  EXPECT_EQ(main_->view()->GetSize().x, client.x - 34);
+  EXPECT_TRUE(button(ids::kSlide)->IsShown());
+
+  // Another panel takes the collapsed rectangle over.
+  click(button(ids::kControlPanel));
+  EXPECT_EQ(main_->controlPanel()->rect.current.width, 0);
+  EXPECT_EQ(main_->view()->GetSize().x, client.x - 34);
+
+  click(button(ids::kSlide));
+  EXPECT_FALSE(main_->panelCollapsed());
+  EXPECT_EQ(main_->controlPanel()->rect.current.width, kPanelWidth);
+  EXPECT_EQ(main_->view()->GetSize().x, viewWidth);
+}
+
+TEST_F(MainWindowTest, WheelZoomStopsAtTheLimits) {
+  const wxRect r = main_->view()->GetScreenRect();
+  const std::string at =
+      std::to_string(r.x + r.width / 2) + " " + std::to_string(r.y + r.height / 2);
+  // Button 4 turns the wheel away from the user (positive delta).
+  ASSERT_EQ(std::system(("xdotool mousemove " + at + " click --repeat 40 --delay 5 4").c_str()), 0);
+  Pump(400);
+  EXPECT_FLOAT_EQ(view().camera.distance, -44) << "far limit without a scene";
+  ASSERT_EQ(std::system(("xdotool mousemove " + at + " click --repeat 40 --delay 5 5").c_str()), 0);
+  Pump(400);
+  EXPECT_FLOAT_EQ(view().camera.distance, -16) << "near limit";
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeNeverCloseTheWindow) {
+  for (const int key : {WXK_RETURN, WXK_ESCAPE, WXK_NUMPAD_ENTER}) pressKey(key);
+  click(button(ids::kControlPanel));
+  main_->controlPanel()->SetFocus();
+  for (const int key : {WXK_RETURN, WXK_ESCAPE}) pressKey(key);
+  Pump(200);
+  EXPECT_TRUE(main_->IsShown());
+  EXPECT_FALSE(main_->IsBeingDeleted());
+}
+
+TEST_F(MainWindowTest, F2TogglesTheSheetWhereverTheFocusIs) {
+  ASSERT_FALSE(view().measurementSheet);
+  pressKey(WXK_F2);
+  EXPECT_TRUE(view().measurementSheet);
+  click(button(ids::kControlPanel));
+  main_->controlPanel()->SetFocus();
+  Pump(50);
+  pressKey(WXK_F2);
+  EXPECT_FALSE(view().measurementSheet) << "a key press on a panel still reaches the view";
+}
+
+TEST_F(MainWindowTest, CtrlInSnapshotModeWritesTheDraggedRectangle) {
+  const std::filesystem::path folder =
+      std::filesystem::path(std::getenv("VESTORA_TEST_TMP") ? std::getenv("VESTORA_TEST_TMP")
+                                                            : "/tmp") /
+      "main-window-snapshot";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  view().snapshotMode = true;
+  view().snapshotBase = (folder / "look").string();
+
+  const wxPoint origin = main_->view()->ClientToScreen(wxPoint(0, 0));
+  wxUIActionSimulator sim;
+  sim.MouseMove(origin.x + 102, origin.y + 60);
+  Pump(50);
+  sim.MouseDown();
+  Pump(50);
+  for (int step = 1; step <= 5; ++step) {
+    sim.MouseMove(origin.x + 102 + step * 40 + (step == 5 ? 3 : 0), origin.y + 60 + step * 30);
+    Pump(30);
+  }
+  sim.MouseUp();
+  Pump(100);
+  pressKey(WXK_CONTROL);
+  PumpUntil([&] { return std::filesystem::exists(folder / "look000.jpg"); }, 3000);
+  ASSERT_TRUE(std::filesystem::exists(folder / "look000.jpg"));
+  EnsureImageHandlers();
+  wxImage shot;
+  ASSERT_TRUE(shot.LoadFile((folder / "look000.jpg").string(), wxBITMAP_TYPE_JPEG));
+  // 203 pixels wide from x = 102: both cut to multiples of four.
+  EXPECT_EQ(shot.GetWidth(), 200);
+  EXPECT_EQ(shot.GetHeight(), 150);
+
+  pressKey(WXK_CONTROL);
+  EXPECT_TRUE(PumpUntil([&] { return std::filesystem::exists(folder / "look001.jpg"); }, 3000));
+  view().snapshotMode = false;
+}
+
+TEST_F(MainWindowTest, ControlsStandWhereTheLayoutPutsThem) {
+  const wxSize client = main_->GetClientSize();
+  for (const Placement& p : fixedPlacements(client.x, client.y)) {
+    wxWindow* window = main_->FindWindow(p.id);
+    ASSERT_NE(window, nullptr) << p.id;
+    EXPECT_EQ(window->GetRect(), wxRect(p.rect.x, p.rect.y, p.rect.width, p.rect.height))
+        << "control " << p.id << " at " << client.x << "x" << client.y;
+  }
+  EXPECT_EQ(main_->view()->GetRect(), wxRect(10, kPanelTop, client.x - 455, client.y - 202));
+  EXPECT_EQ(main_->garmentPanel()->GetRect(),
+            wxRect(client.x - 431, kPanelTop, kPanelWidth, client.y - 202));
+}
+
+}  // namespace
+}  // namespace vestora::app

@@ -1,0 +1,91 @@
+#!/bin/sh
+# The real program in a virtual display: it starts on the application root,
+# draws the avatar, shrugs off Enter and Escape, and ends with status 0 when
+# its close button is clicked. Without its default avatar it says so and
+# ends with status 1.
+# usage: program_smoke_test.sh PROGRAM (run inside run-in-xvfb.sh)
+set -u
+program=$1
+root=$(dirname "$program")
+fail() { echo "program_smoke_test: $*" >&2; exit 1; }
+
+export NO_AT_BRIDGE=1 SDL_AUDIODRIVER=dummy
+work=$(mktemp -d "${TMPDIR:-/tmp}/vestora-smoke.XXXXXX") || exit 1
+trap 'rm -rf "$work"' EXIT
+
+# The main window appears and shows the avatar in the middle of the view.
+"$program" >"$work/out" 2>"$work/err" &
+pid=$!
+window=""
+for _ in $(seq 1 200); do
+  window=$(xdotool search --onlyvisible --classname '^vestora$' 2>/dev/null | head -n 1)
+  [ -n "$window" ] && break
+  kill -0 "$pid" 2>/dev/null || fail "the program ended during start-up: $(cat "$work/err")"
+  sleep 0.05
+done
+[ -n "$window" ] || fail "no main window"
+sleep 1.5
+geometry=$(xdotool getdisplaygeometry)
+width=${geometry% *}
+height=${geometry#* }
+# The middle of the view (it starts at x = 10, y = 153 and is W − 455 wide).
+x=$((10 + (width - 455) / 2))
+y=$((153 + (height - 202) / 3))
+import -window root -crop "1x1+$x+$y" "$work/pixel.txt" 2>/dev/null ||
+  fail "no screenshot"
+red=$(sed -n 2p "$work/pixel.txt" | sed 's/^[^(]*(\([0-9]*\),.*/\1/')
+# The body is light grey, the backdrop white: 8-bit or 16-bit channel values.
+[ "$red" -lt 60000 ] && [ "$red" -ne 255 ] || fail "no avatar at ($x, $y): $(sed -n 2p "$work/pixel.txt")"
+
+# Enter and Escape close nothing.
+# (real key events through XTEST; events sent to a window are ignored by GTK)
+xdotool windowfocus --sync "$window" 2>/dev/null
+xdotool key Return Escape KP_Enter 2>/dev/null
+sleep 0.5
+kill -0 "$pid" 2>/dev/null || fail "Enter or Escape ended the program"
+
+# The close button (14 × 14 at W − 35, 10) ends it with status 0.
+xdotool mousemove $((width - 28)) 17 click 1
+for _ in $(seq 1 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.05
+done
+kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "the close button did not end the program"; }
+wait "$pid"
+status=$?
+[ "$status" -eq 0 ] || fail "status $status after closing: $(cat "$work/err")"
+[ -s "$work/out" ] && fail "the program wrote to its output: $(cat "$work/out")"
+
+# Without the default avatar: a message that names the file, then status 1.
+mkdir -p "$work/root/data"
+cp "$program" "$work/root/"
+cp -r "$root/res" "$work/root/" 2>/dev/null
+: >"$work/root/data/theme.wav"
+"$work/root/$(basename "$program")" >"$work/out2" 2>"$work/err2" &
+pid=$!
+box=""
+for _ in $(seq 1 200); do
+  # The splash comes and goes first; the message box stays.
+  box=$(xdotool search --onlyvisible --classname '^vestora$' 2>/dev/null | tail -n 1)
+  if [ -n "$box" ] && xdotool getwindowname "$box" 2>/dev/null | grep -q .; then
+    sleep 0.3
+    box=$(xdotool search --onlyvisible --classname '^vestora$' 2>/dev/null | tail -n 1)
+    [ -n "$box" ] && break
+  fi
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.05
+done
+[ -n "$box" ] || fail "no message about the missing avatar"
+sleep 0.5
+# The message names the file; its OK button spans the box's bottom.
+eval "$(xdotool getwindowgeometry --shell "$box")"
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 15)) click 1
+for _ in $(seq 1 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.05
+done
+kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "the program did not end after the message"; }
+wait "$pid"
+status=$?
+[ "$status" -eq 1 ] || fail "status $status without an avatar, expected 1"
+echo "program_smoke_test: ok"
