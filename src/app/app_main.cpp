@@ -1,18 +1,49 @@
 // The program's entry: find the application root, build the main window and
 // run until it closes. A start-up that cannot load the default avatar or
 // the view's font says which file is missing and ends with status 1.
+#include <cstdio>
+#include <cstdlib>
+
 #include <wx/app.h>
 #include <wx/msgdlg.h>
 
 #include "app/main_window.h"
+#include "platform/log.h"
 #include "platform/root_dir.h"
 #include "ui/resource_bitmaps.h"
 
 namespace vestora::app {
 
+namespace {
+
+// Diagnostics are for developers: they reach standard error only when
+// VESTORA_DEBUG is set, as a debugger's output window would show them.
+class DeveloperLog : public LogSink {
+ public:
+  void write(std::string_view text) override {
+    if (enabled_) std::fprintf(stderr, "%.*s", static_cast<int>(text.size()), text.data());
+  }
+
+ private:
+  bool enabled_ = std::getenv("VESTORA_DEBUG") != nullptr;
+};
+
+// A failed check inside the toolkit is a diagnostic, never a dialog.
+void logAssert(const wxString& file, int line, const wxString& function, const wxString& condition,
+               const wxString& message) {
+  debugOutput((file + ":" + std::to_string(line) + ": " + function + ": " + condition + " " +
+               message + "\n")
+                  .utf8_string());
+}
+
+}  // namespace
+
 class CFittingRoomApp : public wxApp {
  public:
   bool OnInit() override {
+    static DeveloperLog log;
+    setLogSink(&log);
+    wxSetAssertHandler(logAssert);
     EnsureImageHandlers();
     SetAppName("vestora");
     SetAppDisplayName(wxString::FromUTF8(kWindowTitle));

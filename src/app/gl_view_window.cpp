@@ -110,12 +110,15 @@ CGLViewDlg::CGLViewDlg(wxWindow* parent, const wxGLAttributes& attributes, std::
   resetButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { view_.onResetButton(); });
 }
 
+bool CGLViewDlg::makeCurrent() {
+  // A hidden canvas has no surface to draw on (the store page is shown).
+  return glReady_ && context_ && IsShownOnScreen() && SetCurrent(*context_);
+}
+
 CGLViewDlg::~CGLViewDlg() {
   for (auto& [id, timer] : timers_) timer->Stop();
-  if (context_ && glReady_) {
-    SetCurrent(*context_);
-    view_.ReleaseGL();
-  }
+  // Without a surface the GL objects go with the context.
+  if (makeCurrent()) view_.ReleaseGL();
   if (splash_) splash_->Hide();
 }
 
@@ -207,8 +210,9 @@ void CGLViewDlg::ShowWizardCard(int bitmapId, int milliseconds) {
 
 void CGLViewDlg::RoutedKey(int wxKeyCode) {
   if (!glReady_) return;
-  SetCurrent(*context_);
-  view_.onKeyDown(ViewKeyFor(wxKeyCode));
+  const int key = ViewKeyFor(wxKeyCode);
+  // While the view is hidden only the keys that need no frame act.
+  if (makeCurrent() || key == kKeyF1 || key == kKeyF2) view_.onKeyDown(key);
 }
 
 bool CGLViewDlg::Show(bool show) {
@@ -221,23 +225,17 @@ bool CGLViewDlg::Show(bool show) {
 
 void CGLViewDlg::onPaint(wxPaintEvent&) {
   wxPaintDC dc(this);
-  if (!glReady_ || !context_) return;
-  SetCurrent(*context_);
-  view_.DrawScene(false);
+  if (makeCurrent()) view_.DrawScene(false);
 }
 
 void CGLViewDlg::onSize(wxSizeEvent& event) {
   const wxSize size = GetClientSize();
-  if (glReady_ && context_ && size.x > 0 && size.y > 0) {
-    SetCurrent(*context_);
-    view_.Resize(size.x, size.y);
-  }
+  if (size.x > 0 && size.y > 0 && makeCurrent()) view_.Resize(size.x, size.y);
   event.Skip();
 }
 
 void CGLViewDlg::onMouse(wxMouseEvent& event) {
-  if (!glReady_) return;
-  SetCurrent(*context_);
+  if (!makeCurrent()) return;
   const int x = event.GetX(), y = event.GetY();
   const Modifiers modifiers{event.ControlDown(), event.ShiftDown()};
   const wxEventType type = event.GetEventType();
@@ -265,8 +263,7 @@ void CGLViewDlg::onMouse(wxMouseEvent& event) {
 void CGLViewDlg::onCaptureLost(wxMouseCaptureLostEvent&) {}
 
 void CGLViewDlg::onTimer(wxTimerEvent& event) {
-  if (!glReady_) return;
-  SetCurrent(*context_);
+  if (!makeCurrent()) return;
   view_.onTimer(event.GetId());
 }
 

@@ -91,6 +91,8 @@ class CGLViewDlg : public wxGLCanvas, public ViewHost {
   void onCaptureLost(wxMouseCaptureLostEvent& event);
   void onTimer(wxTimerEvent& event);
   void splashText(const char* text);
+  // Makes the context current; false while the view cannot draw.
+  bool makeCurrent();
 
   std::string root_;
   UserDialogs& dialogs_;

@@ -19,7 +19,13 @@ SkinPanel::SkinPanel(wxWindow* parent, wxWindowID id)
 
 void SkinPanel::ApplyRect() {
   const PixelRect& r = rect.current;
-  SetSize(r.x, r.y, std::max(r.width, 0), std::max(r.height, 0));
+  SetSize(r.x, r.y, std::max(r.width, 1), std::max(r.height, 1));
+  if (wanted_ && IsShown() != (r.width > 0)) wxPanel::Show(r.width > 0);
+}
+
+bool SkinPanel::Show(bool show) {
+  wanted_ = show;
+  return wxPanel::Show(show && rect.current.width > 0);
 }
 
 void SkinPanel::paintFrame(wxDC& dc) {

@@ -39,8 +39,12 @@ class SkinPanel : public wxPanel {
   void SetMainDialog(CFittingRoomDlg* main) { main_ = main; }
   CFittingRoomDlg* mainDialog() const { return main_; }
 
-  // Moves the window to the current rectangle.
+  // Moves the window to the current rectangle. A panel slid shut (width 0)
+  // keeps its place in the slot but is taken off the screen until it opens.
   virtual void ApplyRect();
+  bool Show(bool show = true) override;
+  // Whether the panel is meant to be shown (it may be slid shut).
+  bool wanted() const { return wanted_; }
 
  protected:
   void paintFrame(wxDC& dc);
@@ -48,6 +52,7 @@ class SkinPanel : public wxPanel {
  private:
   void onPaint(wxPaintEvent& event);
   CFittingRoomDlg* main_ = nullptr;
+  bool wanted_ = true;
 };
 
 // The garment panel (resource 253): the wardrobe lives here.

@@ -342,6 +342,9 @@ void GlView::drawFrame(bool withOverlay) {
 }
 
 void GlView::DrawScene(bool withOverlay) {
+  // The viewport again on every frame: a window system may hand the new size
+  // of a resized window to GL only with the next viewport call after it.
+  glViewport(0, 0, width_, height_);
   drawFrame(withOverlay);
   host_.swapBuffers();
   if (avatar_.skeleton.hasTree()) avatar_.skeleton.computeJointMatrices();
