@@ -87,6 +87,23 @@ double rms(const std::vector<std::int16_t>& s, int rate, double from, double to)
   return std::sqrt(sum / double(end - first));
 }
 
+TEST(CameraShutter, TwoShortClicksPeakingAtMinusSixDbfs) {
+  for (int rate : {22050, 44100}) {
+    SCOPED_TRACE(rate);
+    const auto shutter = cameraShutter(rate);
+    EXPECT_EQ(shutter, cameraShutter(rate)) << "deterministic";
+    EXPECT_NEAR(double(shutter.size()) / rate, 0.16, 0.001);
+    int peak = 0;
+    for (std::int16_t v : shutter) peak = std::max(peak, std::abs(int(v)));
+    EXPECT_NEAR(20 * std::log10(peak / 32768.0), -6.0, 0.2);
+    // Loud at each click, near silence between them and at the end.
+    EXPECT_GT(rms(shutter, rate, 0.004, 0.014), 8 * rms(shutter, rate, 0.06, 0.07));
+    EXPECT_GT(rms(shutter, rate, 0.074, 0.084), 8 * rms(shutter, rate, 0.06, 0.07));
+    EXPECT_LT(std::abs(shutter.back()), 100);
+  }
+  EXPECT_THROW(cameraShutter(100), std::invalid_argument);
+}
+
 TEST(Chime, TwoNotesDecayingFromMinusSixDbfs) {
   for (int rate : {22050, 44100, 48000}) {
     SCOPED_TRACE(rate);

@@ -106,4 +106,8 @@ inline constexpr double kChimeSecondHz = 1046.50;  // C6
 inline constexpr double kChimeSecondStart = 0.22;  // seconds after the first note
 std::vector<std::int16_t> themeChime(int sampleRate);
 
+// The snapshot's camera sound: two short clicks of band-limited noise (the
+// shutter opening and closing, 70 ms apart), 0.16 s, peaking at −6 dBFS.
+std::vector<std::int16_t> cameraShutter(int sampleRate);
+
 }  // namespace vestora::generate

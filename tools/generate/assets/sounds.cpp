@@ -6,6 +6,7 @@
 #include <string>
 
 #include "generate/assets/assets.h"
+#include "generate/assets/splitmix.h"
 
 namespace vestora::generate {
 namespace {
@@ -98,6 +99,40 @@ std::vector<std::int16_t> themeChime(int sampleRate) {
   std::vector<std::int16_t> samples(count);
   for (std::size_t i = 0; i < count; ++i)
     samples[i] = static_cast<std::int16_t>(std::lround(mix[i] * gain));
+  return samples;
+}
+
+std::vector<std::int16_t> cameraShutter(int sampleRate) {
+  if (sampleRate < 8000 || sampleRate > 192000)
+    throw std::invalid_argument("cameraShutter: sample rate " + std::to_string(sampleRate) +
+                                " is outside 8000 to 192000");
+  const double rate = sampleRate;
+  const auto count = static_cast<std::size_t>(std::lround(0.16 * rate));
+  std::vector<double> mix(count, 0.0);
+  SplitMix64 random(0x5A77E5ull);
+  // Each click: white noise through a one-pole low-pass, with a fast attack
+  // and an exponential tail; the second is softer and a little duller.
+  struct Click {
+    double start, level, tau, smoothing;
+  };
+  const Click clicks[] = {{0.004, 1.0, 0.010, 0.45}, {0.074, 0.7, 0.014, 0.6}};
+  for (const Click& click : clicks) {
+    const auto first = static_cast<std::size_t>(std::lround(click.start * rate));
+    double filtered = 0;
+    for (std::size_t i = first; i < count; ++i) {
+      const double t = (i - first) / rate;
+      const double noise = 2.0 * random.unit() - 1.0;
+      filtered += (1.0 - click.smoothing) * (noise - filtered);
+      const double rise = std::min(1.0, t / 0.0008);
+      mix[i] += click.level * rise * std::exp(-t / click.tau) * filtered;
+    }
+  }
+  double peak = 0;
+  for (double v : mix) peak = std::max(peak, std::abs(v));
+  const double scale = peak > 0 ? 0.5 * 32767.0 / peak : 0.0;
+  std::vector<std::int16_t> samples(count);
+  for (std::size_t i = 0; i < count; ++i)
+    samples[i] = static_cast<std::int16_t>(std::lround(mix[i] * scale));
   return samples;
 }
 
