@@ -1,5 +1,6 @@
 #include "app/gl_view_window.h"
 
+#include <chrono>
 #include <filesystem>
 
 #include <wx/dcclient.h>
@@ -9,6 +10,7 @@
 #include "app/main_window.h"
 #include "platform/data_files.h"
 #include "platform/data_path.h"
+#include "platform/log.h"
 #include "platform/process.h"
 #include "platform/sound.h"
 #include "ui/key_routing.h"
@@ -19,6 +21,10 @@
 namespace vestora::app {
 
 namespace {
+
+// Taken while the program loads, before anything runs: the start of the
+// start-up time that the first frame reports.
+const auto kProgramStart = std::chrono::steady_clock::now();
 
 wxGLAttributes baseAttributes() {
   wxGLAttributes attributes;
@@ -225,7 +231,14 @@ bool CGLViewDlg::Show(bool show) {
 
 void CGLViewDlg::onPaint(wxPaintEvent&) {
   wxPaintDC dc(this);
-  if (makeCurrent()) view_.DrawScene(false);
+  if (!makeCurrent()) return;
+  view_.DrawScene(false);
+  if (!firstFrameShown_) {
+    firstFrameShown_ = true;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - kProgramStart);
+    debugOutput("first frame " + std::to_string(ms.count()) + " ms after start\n");
+  }
 }
 
 void CGLViewDlg::onSize(wxSizeEvent& event) {

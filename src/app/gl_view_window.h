@@ -108,6 +108,7 @@ class CGLViewDlg : public wxGLCanvas, public ViewHost {
   int samples_ = 0;
   bool glReady_ = false;
   bool busy_ = false;
+  bool firstFrameShown_ = false;
 };
 
 // The view's key code for a toolkit key code (Control, F1, F2, letters …).
