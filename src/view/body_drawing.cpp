@@ -83,18 +83,7 @@ void drawGroupColoured(const GlmModel& model, const GlmGroup& group, bool black,
 void translucentGroup(const GlmModel& model, const GlmGroup& group, unsigned texture,
                       const std::vector<float>& smooth) {
   glPushMatrix();
-  glDisable(GL_LIGHTING);
-  glDisable(GL_CULL_FACE);
-  glColor4f(1, 1, 1, 1);
-  glClearDepth(1.0);
-  glDepthFunc(GL_LEQUAL);
-  glEnable(GL_DEPTH_TEST);
-  glAlphaFunc(GL_GREATER, 0.1f);
-  glEnable(GL_ALPHA_TEST);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glBindTexture(GL_TEXTURE_2D, texture);
-  glEnable(GL_TEXTURE_2D);
+  BeginTranslucentPass(texture);
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   drawGroupColoured(model, group, false, true, smooth);
   glDisable(GL_TEXTURE_2D);
@@ -151,6 +140,21 @@ constexpr BodyTextureFiles kGirlTextures{"\\model\\ChinaGirl\\GirlBodySkin.jpg",
 void DrawGroup(const GlmModel& model, const GlmGroup& group, bool black, bool textured) {
   static const std::vector<float> none;
   drawGroupColoured(model, group, black, textured, none);
+}
+
+void BeginTranslucentPass(unsigned texture) {
+  glDisable(GL_LIGHTING);
+  glDisable(GL_CULL_FACE);
+  glColor4f(1, 1, 1, 1);
+  glClearDepth(1.0);
+  glDepthFunc(GL_LEQUAL);
+  glEnable(GL_DEPTH_TEST);
+  glAlphaFunc(GL_GREATER, 0.1f);
+  glEnable(GL_ALPHA_TEST);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glEnable(GL_TEXTURE_2D);
 }
 
 void DrawTranslucentGroup(const GlmModel& model, const GlmGroup& group, unsigned texture) {

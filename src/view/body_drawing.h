@@ -26,6 +26,12 @@ void DrawGroup(const GlmModel& model, const GlmGroup& group, bool black, bool te
 // alpha test dropping texels of alpha 0.1 or less (they write no depth).
 void DrawTranslucentGroup(const GlmModel& model, const GlmGroup& group, unsigned texture);
 
+// The state of the translucent pass (hair, eyelashes, the sheet's paper):
+// unlit, both faces, white, depth-tested, texels with alpha ≤ 0.1 dropped,
+// alpha blending, `texture` bound and enabled. The caller disables
+// texturing (and blending) afterwards.
+void BeginTranslucentPass(unsigned texture);
+
 // Colours of the plain body drawing.
 inline constexpr std::array<float, 3> kPlainBodyColour{0.816f, 0.835f, 0.871f};
 inline constexpr std::array<float, 3> kMarkedTriangleColour{0.3f, 1.0f, 1.0f};

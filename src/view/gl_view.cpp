@@ -5,6 +5,7 @@
 
 #include "platform/data_files.h"
 #include "platform/data_path.h"
+#include "view/body_drawing.h"
 #include "view/garment_drawing.h"
 #include "view/gl_font.h"
 #include "view/gl_headers.h"
@@ -181,18 +182,7 @@ void GlView::drawBackdrop() {
 void GlView::drawSheetBackdrop() {
   glPushMatrix();
   glTranslatef(-5, 6, -44);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_CULL_FACE);
-  glColor4f(1, 1, 1, 1);
-  glClearDepth(1.0);
-  glDepthFunc(GL_LEQUAL);
-  glEnable(GL_DEPTH_TEST);
-  glAlphaFunc(GL_GREATER, 0.1f);
-  glEnable(GL_ALPHA_TEST);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glBindTexture(GL_TEXTURE_2D, gl_->slots[kSheetBackdropSlot]);
-  glEnable(GL_TEXTURE_2D);
+  BeginTranslucentPass(gl_->slots[kSheetBackdropSlot]);
   glBegin(GL_QUADS);  // 16 × 16, centred on (−13, 6)
   glTexCoord2f(0, 1);
   glVertex3f(-21, 14, -33);
