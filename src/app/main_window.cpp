@@ -127,6 +127,7 @@ Result<void> CFittingRoomDlg::Initialise() {
   controlPanel_->Hide();
   controlPanel_->SetMainDialog(this);
   controlPanel_->InitBodyPage(1);
+  controlPanel_->AttachView(view_);
 
   garmentPanel_ = new CGarmentPanelDlg(this);
   garmentPanel_->SetMainDialog(this);

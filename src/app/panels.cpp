@@ -3,7 +3,12 @@
 #include <wx/dcbuffer.h>
 #include <wx/msgdlg.h>
 
+#include "app/body_edit_page.h"
+#include "app/gl_view_window.h"
+#include "app/measure_page.h"
+#include "app/measures_dialog.h"
 #include "ui/key_routing.h"
+#include "ui/panel_button_art.h"
 #include "ui/skin_button.h"
 
 namespace vestora::app {
@@ -78,15 +83,15 @@ CControlPanelDlg::CControlPanelDlg(wxWindow* parent) : SkinPanel(parent, kResour
     tab->Bind(wxEVT_BUTTON, &CControlPanelDlg::onTab, this);
     tabs_[i] = tab;
   }
-  for (wxPanel*& page : pages_) {
-    page = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                       wxBORDER_NONE | wxVSCROLL | wxTAB_TRAVERSAL);
-    page->SetBackgroundColour(palette::kPanel);
-    page->Hide();
-  }
-  pages_[0]->SetId(kMeasurePage);
-  pages_[1]->SetId(kAccessoryPage);
-  pages_[2]->SetId(kBodyPage);
+  measurePage_ = new CMeasurePage(this);
+  bodyPage_ = new CBodyEditPage(this);
+  auto* accessories = new wxPanel(this, kAccessoryPage, wxDefaultPosition, wxDefaultSize,
+                                  wxBORDER_NONE | wxVSCROLL | wxTAB_TRAVERSAL);
+  accessories->SetBackgroundColour(palette::kPanel);
+  pages_[0] = measurePage_;
+  pages_[1] = accessories;
+  pages_[2] = bodyPage_;
+  for (wxWindow* page : pages_) page->Hide();
 
   scaleLabel_ = new wxStaticText(this, wxID_ANY, wxString::FromUTF8("比例："));
   scaleLabel_->SetForegroundColour(palette::kInk);
@@ -94,10 +99,16 @@ CControlPanelDlg::CControlPanelDlg(wxWindow* parent) : SkinPanel(parent, kResour
                                wxBORDER_SIMPLE);
   scaleOk_ = makeSmallButton(this, kScaleOk, 715, 716, 717, "确定");
   reset_ = makeSmallButton(this, kReset, 712, 713, 714, "重置");
-  // The scale and the reset act on the body-editing page; they wait for it.
+  reset_->SetToolTip(wxString::FromUTF8("人体回到载入时的体型"));
+  reset_->Bind(wxEVT_BUTTON, &CControlPanelDlg::onReset, this);
+  myMeasures_ = new SkinButton(this, kMyMeasures);
+  ApplyPanelButtonFaces(myMeasures_, wxString::FromUTF8("我的尺寸"), wxSize(92, 24),
+                        PanelButtonStyle::Secondary, 8);
+  myMeasures_->SetToolTip(wxString::FromUTF8("输入您自己的身高、体重和围度，人体一次变成您的体型"));
+  myMeasures_->Bind(wxEVT_BUTTON, &CControlPanelDlg::onMyMeasures, this);
+  // The scale acts on the accessory page; it waits for it.
   scaleField_->Disable();
   scaleOk_->Disable();
-  reset_->Disable();
 
   ShowPage(kBodyPage);
   Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
@@ -106,9 +117,25 @@ CControlPanelDlg::CControlPanelDlg(wxWindow* parent) : SkinPanel(parent, kResour
   });
 }
 
+void CControlPanelDlg::AttachView(CGLViewDlg* view) {
+  view_ = view;
+  bodyPage_->Attach(view);
+  measurePage_->Attach(view);
+}
+
+void CControlPanelDlg::onReset(wxCommandEvent&) {
+  bodyPage_->Reset();
+}
+
+void CControlPanelDlg::onMyMeasures(wxCommandEvent&) {
+  if (!view_) return;
+  CMeasuresDialog dialog(this, view_);
+  if (dialog.ShowModal() == wxID_OK) bodyPage_->ShowApplied();
+}
+
 void CControlPanelDlg::ShowPage(int pageId) {
   shownPage_ = pageId;
-  for (wxPanel* page : pages_) page->Show(page->GetId() == pageId);
+  for (wxWindow* page : pages_) page->Show(page->GetId() == pageId);
   const int selectedTab = pageId == kBodyPage        ? kBodyTab
                           : pageId == kAccessoryPage ? kAccessoryTab
                                                      : kMeasureTab;
@@ -147,12 +174,13 @@ void CControlPanelDlg::layoutChildren() {
   const int left = std::max(0, (size.x - tabsWidth) / 2);
   for (int i = 0; i < 4; ++i) tabs_[i]->SetSize(left + i * (tabWidth + tabGap), 8, tabWidth, 30);
   const int bottomRow = size.y - 36;
-  for (wxPanel* page : pages_)
+  for (wxWindow* page : pages_)
     page->SetSize(1, 46, std::max(size.x - 2, 0), std::max(bottomRow - 54, 0));
   scaleLabel_->SetPosition(wxPoint(left + 4, bottomRow + 4));
   scaleField_->SetSize(left + 48, bottomRow, 80, 24);
   scaleOk_->SetSize(left + 136, bottomRow, 60, 24);
   reset_->SetSize(left + tabsWidth - 60, bottomRow, 60, 24);
+  myMeasures_->SetSize(left + tabsWidth - 60 - 8 - 92, bottomRow, 92, 24);
 }
 
 }  // namespace vestora::app

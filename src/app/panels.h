@@ -19,6 +19,9 @@ class SkinButton;
 namespace vestora::app {
 
 class CFittingRoomDlg;
+class CGLViewDlg;
+class CBodyEditPage;
+class CMeasurePage;
 
 // Colours of the look.
 namespace palette {
@@ -75,6 +78,8 @@ class CControlPanelDlg : public SkinPanel {
  public:
   static constexpr int kResourceId = 131;
   static constexpr int kReset = 1033, kScaleField = 1038, kScaleOk = 1039;
+  // "我的尺寸": the body takes the user's own measures.
+  static constexpr int kMyMeasures = 1044;
   static constexpr int kBodyTab = 1040, kGarmentTab = 1041, kAccessoryTab = 1042,
                        kMeasureTab = 1043;
   static constexpr int kMeasurePage = 257, kAccessoryPage = 258, kBodyPage = 259;
@@ -87,16 +92,28 @@ class CControlPanelDlg : public SkinPanel {
   int shownPage() const { return shownPage_; }
   // The start-up value of the body-editing page.
   void InitBodyPage(int value) { bodyPageValue_ = value; }
+  // Connects the pages to the view (once the view has its avatar).
+  void AttachView(CGLViewDlg* view);
+  CBodyEditPage* bodyPage() const { return bodyPage_; }
+  CMeasurePage* measurePage() const { return measurePage_; }
+  SkinButton* resetButton() const { return reset_; }
+  SkinButton* myMeasuresButton() const { return myMeasures_; }
 
   void ApplyRect() override;
 
  private:
   void onTab(wxCommandEvent& event);
+  void onReset(wxCommandEvent& event);
+  void onMyMeasures(wxCommandEvent& event);
   void layoutChildren();
 
   SkinButton* tabs_[4] = {};
-  wxPanel* pages_[3] = {};  // measurement, accessory, body editing
+  wxWindow* pages_[3] = {};  // measurement, accessory, body editing
+  CMeasurePage* measurePage_ = nullptr;
+  CBodyEditPage* bodyPage_ = nullptr;
+  CGLViewDlg* view_ = nullptr;
   SkinButton* reset_ = nullptr;
+  SkinButton* myMeasures_ = nullptr;
   SkinButton* scaleOk_ = nullptr;
   wxStaticText* scaleLabel_ = nullptr;
   wxTextCtrl* scaleField_ = nullptr;

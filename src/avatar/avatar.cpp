@@ -10,17 +10,24 @@
 namespace vestora {
 namespace {
 
-constexpr KindResources kWoman{"\\model\\ChinaFemale\\nv_jiemao.tga", "",
-                               "\\model\\ChinaFemale\\DisAABBWomanHead.grp", "\\model\\ChinaFemale\\WomanSkltn.dar",
-                               "\\model\\ChinaFemale\\WomanWholeGroup.grp", "\\model\\Clothing\\Hair\\PonyTail.c3d"};
-constexpr KindResources kMan{"\\model\\ChinaMale\\Eyelash.tga", "", "\\model\\ChinaMale\\DisAABBManHead.grp",
-                             "\\model\\ChinaMale\\MaleSkltn.dar", "\\model\\ChinaMale\\MaleGroup.GRP", ""};
+constexpr KindResources kWoman{
+    "\\model\\ChinaFemale\\nv_jiemao.tga",        "",
+    "\\model\\ChinaFemale\\DisAABBWomanHead.grp", "\\model\\ChinaFemale\\WomanSkltn.dar",
+    "\\model\\ChinaFemale\\WomanWholeGroup.grp",  "\\model\\Clothing\\Hair\\PonyTail.c3d"};
+constexpr KindResources kMan{
+    "\\model\\ChinaMale\\Eyelash.tga",        "",
+    "\\model\\ChinaMale\\DisAABBManHead.grp", "\\model\\ChinaMale\\MaleSkltn.dar",
+    "\\model\\ChinaMale\\MaleGroup.GRP",      ""};
 // The James bodies' head group lies with the other male files.
-constexpr KindResources kJames{"\\model\\ChinaMale\\James_Eyelash.tga", "", "\\model\\ChinaMale\\DisAABBJames.grp",
-                               "", "\\model\\ChinaMale\\JamesGroup.GRP", ""};
-constexpr KindResources kGirl{"\\model\\ChinaGirl\\GirlEyelash.tga", "\\model\\ChinaGirl\\GirlHair.tga",
-                              "\\model\\ChinaGirl\\DisableGirlHead.GRP", "\\model\\ChinaGirl\\GirlSkltn.dar",
-                              "\\model\\ChinaGirl\\Girl.GRP", "\\model\\Clothing\\Hair\\GirlHair.c3d"};
+constexpr KindResources kJames{"\\model\\ChinaMale\\James_Eyelash.tga", "",
+                               "\\model\\ChinaMale\\DisAABBJames.grp",  "",
+                               "\\model\\ChinaMale\\JamesGroup.GRP",    ""};
+constexpr KindResources kGirl{"\\model\\ChinaGirl\\GirlEyelash.tga",
+                              "\\model\\ChinaGirl\\GirlHair.tga",
+                              "\\model\\ChinaGirl\\DisableGirlHead.GRP",
+                              "\\model\\ChinaGirl\\GirlSkltn.dar",
+                              "\\model\\ChinaGirl\\Girl.GRP",
+                              "\\model\\Clothing\\Hair\\GirlHair.c3d"};
 
 // Kinds whose neighbourhoods are not built at load.
 bool skipsNeighbours(std::string_view name) {
@@ -39,7 +46,9 @@ const KindResources* kindResources(std::string_view modelName) {
 
 Avatar::Avatar(std::string root) : root_(std::move(root)) {}
 
-std::string Avatar::dataFile(std::string_view path) const { return dataPath(root_, path); }
+std::string Avatar::dataFile(std::string_view path) const {
+  return dataPath(root_, path);
+}
 
 Result<void> Avatar::selectAvatar(const AvatarEntry& entry) {
   const bool female = entry.pose.has_value();
@@ -86,6 +95,7 @@ Result<void> Avatar::loadAvatar(std::string_view path, bool clearGarments) {
   }
   report(100);
   rebuildRecords();
+  loadedVertices_ = model_->vertices;
   report(120);
   modelTag_ = tag;
   modelName_ = model_->modelName;
@@ -122,12 +132,26 @@ void Avatar::rebuildRecords() {
   triangleCount_ = m.triangleCount();
   triangles.assign(triangleCount_ + 501, BodyTriangle{});
   for (std::size_t i = 0; i < triangleCount_; ++i)
-    for (int c = 0; c < 3; ++c) triangles[i].vertex[c] = static_cast<std::int32_t>(m.triangles[i].vindices[c]) - 1;
+    for (int c = 0; c < 3; ++c)
+      triangles[i].vertex[c] = static_cast<std::int32_t>(m.triangles[i].vindices[c]) - 1;
   refreshTriangles();
   restSkin = skin;
 }
 
+const BodyTriangleTree& Avatar::triangleTree() {
+  if (treeVersion_ == surfaceVersion_) return tree_;
+  TriangleMesh mesh;
+  mesh.vertices.reserve(skin.size());
+  for (const SkinVertex& s : skin) mesh.vertices.push_back({s.x, s.y, s.z});
+  mesh.triangles.reserve(triangleCount_);
+  for (std::size_t i = 0; i < triangleCount_; ++i) mesh.triangles.push_back(triangles[i].vertex);
+  tree_ = buildTriangleTree(std::move(mesh));
+  treeVersion_ = surfaceVersion_;
+  return tree_;
+}
+
 void Avatar::refreshTriangles() {
+  ++surfaceVersion_;
   for (std::size_t i = 0; i < triangleCount_; ++i) {
     BodyTriangle& t = triangles[i];
     t.bounds = {1e8f, 1e8f, 1e8f, -1e8f, -1e8f, -1e8f};
@@ -164,6 +188,13 @@ void Avatar::refreshFromSkin() {
   updateBounds();
 }
 
+bool Avatar::restoreLoadedShape() {
+  if (!model_ || loadedVertices_.size() != model_->vertices.size()) return false;
+  model_->vertices = loadedVertices_;
+  refreshFromModel();
+  return true;
+}
+
 void Avatar::takeJointRings() {
   // Each ring: the skin vertices within 0.8 cm of the plane through the
   // joint square to its limb, and within 12 cm of the joint.
@@ -180,7 +211,8 @@ void Avatar::takeJointRings() {
   const float slab = 0.8f * unitScale_, reach = 12.0f * unitScale_;
   for (const RingSpec& r : specs) {
     const auto& j = slots[r.joint];
-    float d[3] = {slots[r.to][0] - slots[r.from][0], slots[r.to][1] - slots[r.from][1], slots[r.to][2] - slots[r.from][2]};
+    float d[3] = {slots[r.to][0] - slots[r.from][0], slots[r.to][1] - slots[r.from][1],
+                  slots[r.to][2] - slots[r.from][2]};
     const float len = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
     if (len <= 0) continue;
     for (float& x : d) x /= len;
@@ -241,7 +273,8 @@ void Avatar::loadKindResources() {
   for (auto& ring : jointRings) ring.clear();
   if (!kind->skeleton.empty() && (!woman || highPose)) {
     const std::string landmarks = dataFile(kind->skeleton);
-    if (auto read = skeleton.readSkeletonFile(landmarks); !read) warnings.push_back(read.error().message());
+    if (auto read = skeleton.readSkeletonFile(landmarks); !read)
+      warnings.push_back(read.error().message());
     skeleton.buildSkeleton(landmarks, skin.size());
     for (const std::string& w : skeleton.warnings()) warnings.push_back(w);
     takeJointRings();
@@ -252,7 +285,8 @@ void Avatar::loadKindResources() {
   for (std::size_t i = 0; i < kFemaleLimbGroups.size(); ++i)
     limbGroups[i] = group(folder + std::string(kFemaleLimbGroups[i]) + ".grp");
   using namespace shipped;
-  const int highest = std::max({kWomanShoulderLeft, kWomanShoulderRight, kWomanHeadTop, kWomanFootLowest});
+  const int highest =
+      std::max({kWomanShoulderLeft, kWomanShoulderRight, kWomanHeadTop, kWomanFootLowest});
   if (vertices <= highest) {
     warnings.push_back(modelPath_ + ": the body has fewer vertices than its fixed points need");
     return;

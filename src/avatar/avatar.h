@@ -18,6 +18,7 @@
 
 #include "avatar/avatar_table.h"
 #include "avatar/skeleton.h"
+#include "avatar/triangle_tree.h"
 #include "formats/model_loader.h"
 #include "formats/model_ops.h"
 #include "platform/result.h"
@@ -115,7 +116,14 @@ class Avatar {
   // Rings of body vertices round joints of the right limbs, taken at load
   // from the skeleton (empty without one): their centroids follow the
   // joints through every reshaping. By JointRing.
-  enum JointRing { kRingRightKnee, kRingRightAnkle, kRingRightShoulder, kRingRightElbow, kRingRightWrist, kJointRings };
+  enum JointRing {
+    kRingRightKnee,
+    kRingRightAnkle,
+    kRingRightShoulder,
+    kRingRightElbow,
+    kRingRightWrist,
+    kJointRings
+  };
   std::array<std::vector<int>, kJointRings> jointRings;
   // The centroid of a ring in the current shape; nullopt for an empty ring.
   std::optional<std::array<float, 3>> ringCentre(JointRing ring) const;
@@ -153,9 +161,20 @@ class Avatar {
   void refreshFromModel();
   // The same from the skin records back into the model.
   void refreshFromSkin();
+  // Puts back the vertex positions the body had when it was loaded (after
+  // its normalisation) and refreshes the records and bounds. False, and
+  // nothing changes, before a body is loaded.
+  bool restoreLoadedShape();
   void updateBounds();
   // Triangle corners and bounds from the skin records.
   void refreshTriangles();
+
+  // Counts every change of the body's surface (load, reshaping, animation
+  // frame): whoever keeps something derived from the surface compares it.
+  std::uint64_t surfaceVersion() const { return surfaceVersion_; }
+  // The bounding-box tree over the body as it is now, built again on first
+  // use after the surface changed. Empty before a body is loaded.
+  const BodyTriangleTree& triangleTree();
 
   std::string dataFile(std::string_view path) const;
 
@@ -173,11 +192,15 @@ class Avatar {
   std::array<float, 3> centre_{};
   float headUnit_ = 0;
   std::size_t triangleCount_ = 0;
+  std::vector<float> loadedVertices_;  // the model's vertex array as loaded, 1-based
+  std::uint64_t surfaceVersion_ = 0;
+  BodyTriangleTree tree_;
+  std::uint64_t treeVersion_ = ~std::uint64_t{0};
 };
 
 // Limb group files of the female body, in load order.
 inline constexpr std::array<std::string_view, 11> kFemaleLimbGroups = {
-    "LeftThigh", "RightThigh", "LeftShin", "RightShin", "Chest", "LeftShoulder",
-    "RightShoulder", "LeftArm", "RightArm", "LeftForeArm", "RightForeArm"};
+    "LeftThigh",     "RightThigh", "LeftShin", "RightShin",   "Chest",       "LeftShoulder",
+    "RightShoulder", "LeftArm",    "RightArm", "LeftForeArm", "RightForeArm"};
 
 }  // namespace vestora

@@ -38,8 +38,8 @@ constexpr std::array<RegionSlider, 13> kSliders = {{
 // fixed body point.
 struct RegionMeasure {
   std::string_view region;
-  int landmark;       // 0-based record the plane passes through
-  float halfWindow;   // of the y window round the landmark, model units
+  int landmark;      // 0-based record the plane passes through
+  float halfWindow;  // of the y window round the landmark, model units
   Vec3f normal;
   bool rightLegOnly;  // x window from the body's minimum to 0
   float factor;
@@ -65,9 +65,13 @@ const RegionMeasure* regionMeasure(std::string_view region) {
   return nullptr;
 }
 
-bool collarPattern(std::string_view name) { return name == " Shoulder" || name == " ShoulderSlope"; }
+bool collarPattern(std::string_view name) {
+  return name == " Shoulder" || name == " ShoulderSlope";
+}
 
-Vec3f at(const Avatar& a, int record) { return {a.skin[record].x, a.skin[record].y, a.skin[record].z}; }
+Vec3f at(const Avatar& a, int record) {
+  return {a.skin[record].x, a.skin[record].y, a.skin[record].z};
+}
 
 }  // namespace
 
@@ -77,7 +81,9 @@ const RegionSlider* regionSlider(std::string_view region) {
   return nullptr;
 }
 
-BodyShaper::BodyShaper(Avatar& avatar) : avatar_(avatar) { recomputeHeight(); }
+BodyShaper::BodyShaper(Avatar& avatar) : avatar_(avatar) {
+  recomputeHeight();
+}
 
 void BodyShaper::recomputeHeight() {
   if (!avatar_.loaded()) return;
@@ -101,44 +107,117 @@ void BodyShaper::commonRefresh() {
   if (!quiet_) avatar_.notifyReshaped();
 }
 
+namespace {
+
+// The standing height (cm) of a whole-body vertex array (1-based) between
+// two fixed records.
+float setHeightCm(const std::vector<float>& set, int top, int foot, float unitScale) {
+  return (set[3 * std::size_t(top + 1) + 1] - set[3 * std::size_t(foot + 1) + 1]) / unitScale;
+}
+
+}  // namespace
+
+bool BodyShaper::heightFromTable(std::string_view table, float h, int top, int foot) {
+  const std::size_t n = avatar_.skin.size();
+  auto records = readShapeTable(avatar_.dataFile(table));
+  if (!records) return warnings.push_back(records.error().message()), false;
+  auto readSet = [&](const ShapeTableRecord& r) -> std::optional<std::vector<float>> {
+    auto set = readVertexSet(avatar_.dataFile(r.fileName), n);
+    if (!set) return warnings.push_back(set.error().message()), std::nullopt;
+    return std::move(set).value();
+  };
+  std::vector<const ShapeTableRecord*> byKey;
+  for (const ShapeTableRecord& r : records.value()) byKey.push_back(&r);
+  std::stable_sort(byKey.begin(), byKey.end(), [](auto* a, auto* b) { return a->key < b->key; });
+  const bool fixedPoints = n > static_cast<std::size_t>(std::max(top, foot));
+  if (byKey.size() < 2 || !fixedPoints) {
+    // Nothing to blend: the nearest record as it is.
+    const ShapeTableRecord* r = nearestShapeRecord(records.value(), h);
+    if (!r)
+      return warnings.push_back(std::string(table) + ": no record near " + std::to_string(h)),
+             false;
+    auto set = readSet(*r);
+    if (!set) return false;
+    avatar_.model().vertices = std::move(*set);
+    return true;
+  }
+  // The records share the body's numbering, and the height between the two
+  // fixed records is linear in the blend of two of them: the blend factor
+  // comes from the records' own heights. The keys only choose the first
+  // pair; the pair moves on while the height lies beyond it.
+  const float s = avatar_.unitScale();
+  std::size_t i = 0;
+  while (i + 2 < byKey.size() && byKey[i + 1]->key <= h) ++i;
+  auto lower = readSet(*byKey[i]), upper = readSet(*byKey[i + 1]);
+  if (!lower || !upper) return false;
+  float lowerCm = setHeightCm(*lower, top, foot, s), upperCm = setHeightCm(*upper, top, foot, s);
+  while (h < lowerCm && i > 0) {
+    upper = std::move(lower), upperCm = lowerCm;
+    if (!(lower = readSet(*byKey[--i]))) return false;
+    lowerCm = setHeightCm(*lower, top, foot, s);
+  }
+  while (h > upperCm && i + 2 < byKey.size()) {
+    lower = std::move(upper), lowerCm = upperCm;
+    if (!(upper = readSet(*byKey[++i + 1]))) return false;
+    upperCm = setHeightCm(*upper, top, foot, s);
+  }
+  // Beyond the table's shortest or tallest record the body stays that record.
+  const float t =
+      upperCm != lowerCm ? std::clamp((h - lowerCm) / (upperCm - lowerCm), 0.0f, 1.0f) : 0.0f;
+  std::vector<float>& out = avatar_.model().vertices;
+  if (t == 1.0f) {
+    out = std::move(*upper);
+  } else {
+    out = std::move(*lower);
+    if (t > 0)
+      for (std::size_t k = 0; k < out.size(); ++k) out[k] += t * ((*upper)[k] - out[k]);
+  }
+  return true;
+}
+
 float BodyShaper::SetBodyHeight(float h) {
+  forgetShaping();
   const std::string& kind = avatar_.modelName();
   const std::size_t n = avatar_.skin.size();
   float factor = 1.0f;
-  auto fromTable = [&](std::string_view table) {
-    auto records = readShapeTable(avatar_.dataFile(table));
-    if (!records) return warnings.push_back(records.error().message()), false;
-    const ShapeTableRecord* r = nearestShapeRecord(records.value(), h);
-    if (!r) return warnings.push_back(std::string(table) + ": no record near " + std::to_string(h)), false;
-    auto set = readVertexSet(avatar_.dataFile(r->fileName), n);
-    if (!set) return warnings.push_back(set.error().message()), false;
-    avatar_.model().vertices = std::move(set).value();
-    return true;
-  };
   bool changed = false;
   if (kind == "woman" && h <= kTallestHeightSet) {
-    changed = fromTable("\\model\\ChinaFemale\\HeightPlot.plt");
+    changed =
+        heightFromTable("\\model\\ChinaFemale\\HeightPlot.plt", h, kWomanHeadTop, kWomanFootLowest);
   } else if (kind == "woman") {
-    factor = h * kScaleFileFactor;
     const std::string file = "\\model\\ChinaFemale\\scaleBodyHigh.dat";
     auto scales = readVertexTriples(avatar_.dataFile(file), n);
     const auto& base = avatar_.loader().midShape;
     if (!scales) {
       warnings.push_back(scales.error().message());
     } else if (scales.value().count < n || base.size() != 3 * (n + 1)) {
-      warnings.push_back(file + ": holds " + std::to_string(scales.value().count) + " of " + std::to_string(n) +
-                         " vertices, or the body has no middle weight level; the height is unchanged");
+      warnings.push_back(
+          file + ": holds " + std::to_string(scales.value().count) + " of " + std::to_string(n) +
+          " vertices, or the body has no middle weight level; the height is unchanged");
     } else {
+      const auto& scale = scales.value().values;  // 0-based
+      // The height is k times the scaled middle level's height between the
+      // fixed records: k follows from the height asked for.
+      factor = h * kScaleFileFactor;
+      if (n > static_cast<std::size_t>(std::max(kWomanHeadTop, kWomanFootLowest))) {
+        const auto y = [&](int record) {
+          return base[3 * std::size_t(record + 1) + 1] * scale[3 * std::size_t(record) + 1];
+        };
+        const float span = y(kWomanHeadTop) - y(kWomanFootLowest);
+        if (span > 0) factor = h / span;
+      }
       const auto& c = avatar_.centre();
       const float s = avatar_.unitScale();
       for (std::size_t v = 1; v <= n; ++v) {
         float* p = avatar_.model().vertex(static_cast<std::uint32_t>(v));
-        for (int k = 0; k < 3; ++k) p[k] = (base[3 * v + k] * scales.value().values[3 * (v - 1) + k] * factor - c[k]) * s;
+        for (int k = 0; k < 3; ++k)
+          p[k] = (base[3 * v + k] * scale[3 * (v - 1) + k] * factor - c[k]) * s;
       }
       changed = true;
     }
   } else if (kind == "Girl" && h <= kTallestGirlHeightSet) {
-    changed = fromTable("\\model\\ChinaGirl\\GirlHeightPlot.plt");
+    changed =
+        heightFromTable("\\model\\ChinaGirl\\GirlHeightPlot.plt", h, kGirlHeadTop, kGirlFootLowest);
   }
   if (changed) avatar_.refreshFromModel();
   recomputeHeight();
@@ -147,6 +226,7 @@ float BodyShaper::SetBodyHeight(float h) {
 }
 
 void BodyShaper::SetBodyWeight(float jin) {
+  forgetShaping();
   if (avatar_.modelName() != "woman" || heightCm_ <= 0) return;
   const std::size_t n = avatar_.skin.size();
   const float key = jin * kWeightReferenceHeight / heightCm_;
@@ -159,14 +239,18 @@ void BodyShaper::SetBodyWeight(float jin) {
   // A pose adds its offsets from the standard pose; read them first so that
   // a missing file changes nothing.
   std::string_view poseFile;
-  if (avatar_.bagPose) poseFile = "\\model\\ChinaFemale\\nv_BagPose.dif";
-  else if (avatar_.walkPose) poseFile = "\\model\\ChinaFemale\\nv_WalkPose.dif";
-  else if (avatar_.standPose) poseFile = "\\model\\ChinaFemale\\nv_StandPose.dif";
+  if (avatar_.bagPose)
+    poseFile = "\\model\\ChinaFemale\\nv_BagPose.dif";
+  else if (avatar_.walkPose)
+    poseFile = "\\model\\ChinaFemale\\nv_WalkPose.dif";
+  else if (avatar_.standPose)
+    poseFile = "\\model\\ChinaFemale\\nv_StandPose.dif";
   std::vector<float> offsets;
   if (!poseFile.empty()) {
     auto dif = readVertexTriples(avatar_.dataFile(poseFile), n);
     if (!dif || dif.value().count < n)
-      return warnings.push_back(std::string(poseFile) + ": missing or short; the weight is unchanged");
+      return warnings.push_back(std::string(poseFile) +
+                                ": missing or short; the weight is unchanged");
     offsets = std::move(dif.value().values);
   }
   GlmModel& m = avatar_.model();
@@ -183,6 +267,7 @@ void BodyShaper::SetBodyWeight(float jin) {
 }
 
 void BodyShaper::SetPregnancyMonth(float monthIn) {
+  forgetShaping();
   if (avatar_.modelName() != "woman") return;
   const int month = std::clamp(static_cast<int>(monthIn), 1, 10);
   const std::size_t n = avatar_.skin.size();
@@ -199,6 +284,20 @@ void BodyShaper::SetPregnancyMonth(float monthIn) {
   avatar_.refreshFromModel();
   recomputeHeight();
   commonRefresh();
+}
+
+bool BodyShaper::RestoreLoadedShape() {
+  forgetShaping();
+  if (!avatar_.restoreLoadedShape()) return false;
+  recomputeHeight();
+  commonRefresh();
+  return true;
+}
+
+void BodyShaper::forgetShaping() {
+  for (ShapeRegion& r : regions_) r.lattice.reset();
+  selected_.clear();
+  amounts_.clear();
 }
 
 Result<void> BodyShaper::LoadShapeRegions(std::string_view path) {
@@ -233,14 +332,17 @@ bool BodyShaper::SelectShapeRegion(std::string_view name) {
     r->refreshFrom(avatar_);
     r->updateBox(avatar_);
     r->lattice = std::make_unique<ShapeLattice>(
-        r->minimum, Vec3f{r->maximum.x - r->minimum.x, r->maximum.y - r->minimum.y, r->maximum.z - r->minimum.z},
+        r->minimum,
+        Vec3f{r->maximum.x - r->minimum.x, r->maximum.y - r->minimum.y,
+              r->maximum.z - r->minimum.z},
         r->positions);
   }
   selected_ = std::string(name);
   return true;
 }
 
-bool BodyShaper::deformRegion(ShapeRegion& r, std::string_view pattern, const Vec3f& amount, BodySide side) {
+bool BodyShaper::deformRegion(ShapeRegion& r, std::string_view pattern, const Vec3f& amount,
+                              BodySide side) {
   if (!r.lattice) return false;
   if (!applyRegionPattern(pattern, *r.lattice, amount, side)) return false;
   r.positions = r.lattice->deformed();
@@ -254,25 +356,34 @@ bool BodyShaper::deformRegion(ShapeRegion& r, std::string_view pattern, const Ve
 }
 
 std::optional<float> BodyShaper::DeformRegion(std::string_view name, float dx, float dy, float dz) {
+  if (!shapeRegion(name, dx, dy, dz)) return std::nullopt;
+  return measureRegion(name);
+}
+
+bool BodyShaper::shapeRegion(std::string_view name, float dx, float dy, float dz) {
   const Vec3f amount{dx, dy, dz};
   bool done = false;
   if (collarPattern(name)) {
     ShapeRegion* left = region(" LeftCollar");
     ShapeRegion* right = region(" RightCollar");
-    if (!left || !right || !left->lattice || !right->lattice) return std::nullopt;
-    done = deformRegion(*left, name, amount, BodySide::Left) && deformRegion(*right, name, amount, BodySide::Right);
+    if (!left || !right || !left->lattice || !right->lattice) return false;
+    done = deformRegion(*left, name, amount, BodySide::Left) &&
+           deformRegion(*right, name, amount, BodySide::Right);
   } else {
     ShapeRegion* r = region(name);
-    if (!r || !r->lattice) return std::nullopt;
+    if (!r || !r->lattice) return false;
     done = deformRegion(*r, name, amount, BodySide::Middle);
   }
-  if (!done) return std::nullopt;
+  if (!done) return false;
   avatar_.refreshFromSkin();
   if (!quiet_) avatar_.notifyReshaped();
-  auto it = std::find_if(amounts_.begin(), amounts_.end(), [&](const auto& a) { return a.first == name; });
-  if (it == amounts_.end()) amounts_.push_back({std::string(name), dz});
-  else it->second += dz;
-  return measureRegion(name);
+  auto it = std::find_if(amounts_.begin(), amounts_.end(),
+                         [&](const auto& a) { return a.first == name; });
+  if (it == amounts_.end())
+    amounts_.push_back({std::string(name), dz});
+  else
+    it->second += dz;
+  return true;
 }
 
 float BodyShaper::amountOf(std::string_view name) const {
@@ -294,7 +405,9 @@ std::optional<float> BodyShaper::measureRegion(std::string_view name) {
     if (!have({kWomanCrotch, kWomanCrotchFloor})) return std::nullopt;
     const Vec3f a = at(avatar_, kWomanCrotch), b = at(avatar_, kWomanCrotchFloor);
     sectionPoints = {{a.x, a.y, a.z, -1}, {b.x, b.y, b.z, -1}};
-    avatar_.girthSlot = std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z)) / s;
+    avatar_.girthSlot = std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
+                                  (a.z - b.z) * (a.z - b.z)) /
+                        s;
     avatar_.lengthSlot = std::abs(a.y - b.y) / s;
     return static_cast<float>(avatar_.lengthSlot);
   }
@@ -302,8 +415,9 @@ std::optional<float> BodyShaper::measureRegion(std::string_view name) {
     if (!have({kWomanShoulderLeft, kWomanShoulderRight})) return std::nullopt;
     const Vec3f a = at(avatar_, kWomanShoulderLeft), b = at(avatar_, kWomanShoulderRight);
     sectionPoints = {{a.x, a.y, a.z, -1}, {b.x, b.y, b.z, -1}};
-    avatar_.lengthSlot =
-        std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z)) / s * 1.1;
+    avatar_.lengthSlot = std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
+                                   (a.z - b.z) * (a.z - b.z)) /
+                         s * 1.1;
     return static_cast<float>(avatar_.lengthSlot);
   }
   if (name == " ShoulderSlope") {
@@ -325,6 +439,8 @@ std::optional<float> BodyShaper::measureRegion(std::string_view name) {
   const RegionMeasure* how = regionMeasure(name);
   ShapeRegion* r = region(name);
   if (!how || !r || !have({how->landmark})) return std::nullopt;
+  // Another region's shaping may have moved vertices this one shares.
+  r->refreshFrom(avatar_);
   const Vec3f p = at(avatar_, how->landmark);
   const SectionWindow window{avatar_.minimum[0], how->rightLegOnly ? 0.0f : avatar_.maximum[0],
                              p.y - how->halfWindow, p.y + how->halfWindow};
@@ -343,10 +459,11 @@ std::optional<float> BodyShaper::measureRegion(std::string_view name) {
 BodyShaper::Solved BodyShaper::SolveRegionToMeasure(std::string_view name, float target) {
   // The trial shapes are not shown: whoever follows the body hears of the
   // final one only.
+  const bool wasQuiet = quiet_;
   quiet_ = true;
   Solved out = solveRegion(name, target);
-  quiet_ = false;
-  if (out.evaluations > 0) avatar_.notifyReshaped();
+  quiet_ = wasQuiet;
+  if (!quiet_ && out.evaluations > 0) avatar_.notifyReshaped();
   return out;
 }
 
@@ -381,8 +498,9 @@ BodyShaper::Solved BodyShaper::solveRegion(std::string_view name, float target) 
     const bool lowEnd = std::abs(flo) < std::abs(fhi);
     out.value = (lowEnd ? valueAt(lo) : fhi + target);
     out.amount = current;
-    out.message = "the target is out of reach: the region measures from " + std::to_string(std::min(flo, fhi) + target) +
-                  " to " + std::to_string(std::max(flo, fhi) + target) + " cm";
+    out.message = "the target is out of reach: the region measures from " +
+                  std::to_string(std::min(flo, fhi) + target) + " to " +
+                  std::to_string(std::max(flo, fhi) + target) + " cm";
     return out;
   }
   constexpr float kTolerance = 0.1f;  // cm

@@ -28,21 +28,33 @@ struct RegionSlider {
 const RegionSlider* regionSlider(std::string_view region);
 
 // Every reshaping ends with the avatar's reshaping notice (the dressed
-// garment follows the body through it).
+// garment follows the body through it). A whole-body reshaping (height,
+// weight, month, restoring the loaded shape) drops every region lattice,
+// the selection and the amounts: a lattice built over the earlier shape
+// would write that shape back, so a region is selected again before it is
+// shaped.
 class BodyShaper {
  public:
   explicit BodyShaper(Avatar& avatar);
 
   // Reshape to a standing height in cm (the woman from 155 on, the girl up
-  // to 142.237). Returns the scale factor of the scale-file method, 1.0
-  // when a shape table was used. A missing or short file leaves the shape
-  // as it was and says so in `warnings`.
+  // to 142.237), measured between the fixed points of the head top and the
+  // sole. Up to the table's tallest record the two records whose own
+  // heights enclose the height are blended; above it (the woman) the
+  // scale-file body is scaled by the factor k that gives the height.
+  // Heights beyond the table's shortest record give that record. Returns k,
+  // 1.0 when a shape table was used. A missing or short file leaves the
+  // shape as it was and says so in `warnings`.
   float SetBodyHeight(float heightCm);
   // Reshape the woman to a weight in jin (x and z from the weight table, y
   // kept; the pose's offsets added in the other poses).
   void SetBodyWeight(float jin);
   // Add the belly of a month of pregnancy (the woman only).
   void SetPregnancyMonth(float month);
+
+  // Puts back the body as it was loaded, with the common refresh and its
+  // reshaping notice. False when no body is loaded.
+  bool RestoreLoadedShape();
 
   // The current standing height in cm, measured between the fixed points of
   // the head top and the lowest point of the feet.
@@ -57,6 +69,8 @@ class BodyShaper {
   // result into the body and returns the region's measurement (cm, or
   // degrees for " ShoulderSlope"); nullopt when the region has no lattice.
   std::optional<float> DeformRegion(std::string_view name, float dx, float dy, float dz);
+  // The same without the measurement: false when the region has no lattice.
+  bool shapeRegion(std::string_view name, float dx, float dy, float dz);
 
   // The shaping-time measurement of a region on the body as it is.
   std::optional<float> measureRegion(std::string_view name);
@@ -65,11 +79,11 @@ class BodyShaper {
   // measurement equals `targetCm`, and leaves the body shaped so.
   struct Solved {
     bool reached = false;
-    float amount = 0;     // the slider amount the region now has
-    float value = 0;      // its measurement there
-    int evaluations = 0;  // lattice evaluations spent
+    float amount = 0;               // the slider amount the region now has
+    float value = 0;                // its measurement there
+    int evaluations = 0;            // lattice evaluations spent
     float lowest = 0, highest = 0;  // the measurements at the slider's two ends
-    std::string message;  // why the target could not be reached
+    std::string message;            // why the target could not be reached
   };
   Solved SolveRegionToMeasure(std::string_view name, float targetCm);
 
@@ -77,12 +91,23 @@ class BodyShaper {
   float amountOf(std::string_view region) const;
 
   const std::vector<ShapeRegion>& regions() const { return regions_; }
+  Avatar& avatar() { return avatar_; }
+
+  // While quiet, reshaping sends no notice: whoever shapes trial bodies
+  // sets it and sends one notice (Avatar::notifyReshaped) for the last.
+  void setQuiet(bool quiet) { quiet_ = quiet; }
+  bool quiet() const { return quiet_; }
   std::vector<std::string> warnings;
   // The section points of the last measurement (for drawing), model units.
   std::vector<SectionPoint> sectionPoints;
 
  private:
   void commonRefresh();
+  void forgetShaping();
+  // Sets the model's vertices from the shape table at `table` for a height
+  // in cm; `top` and `foot` are the kind's fixed records. False (with a
+  // warning) when nothing was set.
+  bool heightFromTable(std::string_view table, float heightCm, int top, int foot);
   Solved solveRegion(std::string_view name, float targetCm);
   void recomputeHeight();
   ShapeRegion* region(std::string_view name);

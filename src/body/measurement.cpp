@@ -13,11 +13,21 @@ using namespace shipped;
 
 const Vec3f kUp{0, 1, 0};
 
-Vec3f add(const Vec3f& a, const Vec3f& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3f sub(const Vec3f& a, const Vec3f& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3f mul(const Vec3f& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-float len(const Vec3f& a) { return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z); }
-Vec3f lerpf(const Vec3f& a, const Vec3f& b, float t) { return add(a, mul(sub(b, a), t)); }
+Vec3f add(const Vec3f& a, const Vec3f& b) {
+  return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec3f sub(const Vec3f& a, const Vec3f& b) {
+  return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec3f mul(const Vec3f& a, float s) {
+  return {a.x * s, a.y * s, a.z * s};
+}
+float len(const Vec3f& a) {
+  return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
+}
+Vec3f lerpf(const Vec3f& a, const Vec3f& b, float t) {
+  return add(a, mul(sub(b, a), t));
+}
 
 // The points of the body the results are taken at, in model units.
 struct BodyPoints {
@@ -40,7 +50,9 @@ class Measurer {
 
   SectionLoop loopAt(float y, Vec3f inside) const {
     inside.y = y;
-    return loopAround(a_, {0, y, 0}, kUp, inside);
+    // A measurement cuts many level planes through one shape.
+    if (!levels_) levels_.emplace(a_);
+    return loopAround(a_, {0, y, 0}, kUp, inside, &*levels_);
   }
   float skinAt(float y, const Vec3f& inside) const {
     const SectionLoop l = loopAt(y, inside);
@@ -55,8 +67,10 @@ class Measurer {
     return l.points.empty() ? 0.0f : l.length();
   }
   Vec3f rightLegAt(const BodyPoints& p, float y) const {
-    if (y >= p.kneeRight.y) return lerpf(p.kneeRight, p.hipRight, (y - p.kneeRight.y) / (p.hipRight.y - p.kneeRight.y));
-    return lerpf(p.ankleRight, p.kneeRight, std::max(0.0f, (y - p.ankleRight.y) / (p.kneeRight.y - p.ankleRight.y)));
+    if (y >= p.kneeRight.y)
+      return lerpf(p.kneeRight, p.hipRight, (y - p.kneeRight.y) / (p.hipRight.y - p.kneeRight.y));
+    return lerpf(p.ankleRight, p.kneeRight,
+                 std::max(0.0f, (y - p.ankleRight.y) / (p.kneeRight.y - p.ankleRight.y)));
   }
   Vec3f record(int r) const { return {a_.skin[r].x, a_.skin[r].y, a_.skin[r].z}; }
   float cm(float modelLength) const { return modelLength / s_; }
@@ -75,6 +89,7 @@ class Measurer {
 
   const Avatar& a_;
   float s_;
+  mutable std::optional<LevelIndex> levels_;
 };
 
 // The right limbs' joints: the centroids of the vertex rings taken round
@@ -99,10 +114,11 @@ void limbJoints(const Avatar& a, BodyPoints& p) {
 
 // The woman: her fixed points and her skeleton's joints.
 bool womanPoints(const Avatar& a, BodyPoints& p) {
-  const int highest = std::max({kWomanHeadTop, kWomanFootLowest, kWomanShoulderLeft, kWomanShoulderRight,
-                                kWomanNeckSide, kWomanChestPlane, kWomanWaist, kWomanAbdomenShaping, kWomanAbdomen,
-                                kWomanHipShaping, kWomanHip, kWomanThigh, kWomanCalf, kWomanKnee, kWomanNeckBase,
-                                kWomanCrotch, kWomanCrotchFloor, kWomanAnkle});
+  const int highest =
+      std::max({kWomanHeadTop, kWomanFootLowest, kWomanShoulderLeft, kWomanShoulderRight,
+                kWomanNeckSide, kWomanChestPlane, kWomanWaist, kWomanAbdomenShaping, kWomanAbdomen,
+                kWomanHipShaping, kWomanHip, kWomanThigh, kWomanCalf, kWomanKnee, kWomanNeckBase,
+                kWomanCrotch, kWomanCrotchFloor, kWomanAnkle});
   if (static_cast<int>(a.skin.size()) <= highest || !a.skeleton.hasTree()) return false;
   Measurer m(a);
   p.top = m.record(kWomanHeadTop).y;
@@ -206,7 +222,9 @@ void foundPoints(const Avatar& a, BodyPoints& p) {
   float topLeft = -1e30f, topRight = -1e30f;
   const float shoulderX = std::abs(p.shoulderJointRight.x);
   for (const SkinVertex& s : a.skin) {
-    if (std::abs(s.x) < shoulderX - 0.03f * h || std::abs(s.x) > shoulderX + 0.03f * h || s.y > level(0.9f)) continue;
+    if (std::abs(s.x) < shoulderX - 0.03f * h || std::abs(s.x) > shoulderX + 0.03f * h ||
+        s.y > level(0.9f))
+      continue;
     const float score = s.y + 0.45f * std::abs(s.x);
     if (s.x > 0 && score > topLeft) topLeft = score, p.shoulderLeft = {s.x, s.y, s.z};
     if (s.x < 0 && score > topRight) topRight = score, p.shoulderRight = {s.x, s.y, s.z};
@@ -214,7 +232,8 @@ void foundPoints(const Avatar& a, BodyPoints& p) {
   p.thighY = p.crotch.y - 0.017f * h;
   p.kneeY = p.kneeRight.y;
   best = 0;
-  for (float y = p.ankleRight.y + 0.1f * (p.kneeY - p.ankleRight.y); y < p.kneeY - 0.05f * h; y += 0.003f * h) {
+  for (float y = p.ankleRight.y + 0.1f * (p.kneeY - p.ankleRight.y); y < p.kneeY - 0.05f * h;
+       y += 0.003f * h) {
     const float g = m.skinAt(y, m.rightLegAt(p, y));
     if (g > best) best = g, p.calfY = y;
   }
@@ -255,75 +274,111 @@ float fullestLevel(const Measurer& m, float around, const Vec3f& inside, float h
   return (lo + hi) / 2;
 }
 
-MeasureResults measure(const Avatar& a, const BodyPoints& p, MeasureMarks* marks) {
+MeasureResults measure(const Avatar& a, const BodyPoints& p, MeasureMarks* marks,
+                       const MeasureWanted& wanted) {
   Measurer m(a);
   MeasureResults r;
   auto& v = r.value;
+  const bool all = wanted.all() || marks;
+  auto want = [&](int k) { return all || wanted.test(k); };
   const Vec3f trunk{0, 0, p.trunkZ};
-  const float bustY = fullestLevel(m, (p.bustLeft.y + p.bustRight.y) / 2, trunk, p.shoulderLeft.x);
-  v[kChest] = m.cm(m.tapeAt(bustY, trunk));
-  v[kWaist] = m.cm(m.skinAt(p.waistY, trunk));
-  v[kAbdomen] = m.cm(m.skinAt(p.abdomenY, trunk));
-  v[kHip] = m.cm(m.tapeAt(p.hipY, trunk));
+  float bustY = 0;
+  if (want(kChest) || want(kBustRadius))
+    bustY = fullestLevel(m, (p.bustLeft.y + p.bustRight.y) / 2, trunk, p.shoulderLeft.x);
+  if (want(kChest)) v[kChest] = m.cm(m.tapeAt(bustY, trunk));
+  if (want(kWaist)) v[kWaist] = m.cm(m.skinAt(p.waistY, trunk));
+  if (want(kAbdomen)) v[kAbdomen] = m.cm(m.skinAt(p.abdomenY, trunk));
+  if (want(kHip)) v[kHip] = m.cm(m.tapeAt(p.hipY, trunk));
+  if (want(kUnderBustResult)) r.underBustCm = m.cm(m.tapeAt(p.underBustY, trunk));
 
   // The body's middle plane, front and back.
-  const SectionLoop middle = loopAround(a, {0, p.waistY, 0}, {1, 0, 0}, {0, p.waistY, p.trunkZ});
+  const bool needMiddle = want(kFrontCentre) || want(kBackCentre) || want(kBackShoulderSlope) ||
+                          want(kCrotchGirth) || want(kNeckBaseResult);
+  SectionLoop middle;
+  if (needMiddle) middle = loopAround(a, {0, p.waistY, 0}, {1, 0, 0}, {0, p.waistY, p.trunkZ});
   // The back neck point: where the neck base plane, leaning 20 degrees, meets
   // the back of the neck.
   const float lean = std::tan(20.0f * 3.14159265f / 180.0f);
   Vec3f neckBack = p.neckFront;
   float nearest = 1e30f;
   for (const Vec3f& q : middle.points) {
-    if (q.z >= p.trunkZ || q.y < p.neckFront.y || q.y > p.neckFront.y + 12.0f * a.unitScale()) continue;
+    if (q.z >= p.trunkZ || q.y < p.neckFront.y || q.y > p.neckFront.y + 12.0f * a.unitScale())
+      continue;
     const float off = std::abs(q.y - (p.neckFront.y + lean * (p.neckFront.z - q.z)));
     if (off < nearest) nearest = off, neckBack = q;
   }
-  v[kFrontCentre] = m.cm(Measurer::arc(middle, [&](const Vec3f& q) {
-    return q.z > p.trunkZ && q.y >= p.waistY && q.y <= p.neckFront.y;
-  }));
-  v[kBackCentre] = m.cm(Measurer::arc(middle, [&](const Vec3f& q) {
-    return q.z < p.trunkZ && q.y >= p.waistY && q.y <= neckBack.y;
-  }));
-  v[kFrontFull] = m.cm(len(sub(p.bustLeft, p.neckSide)) + (p.bustLeft.y - p.waistY));
-  const SectionLoop sideBack = loopAround(a, {p.neckSide.x, p.waistY, 0}, {1, 0, 0}, {p.neckSide.x, p.waistY, p.trunkZ});
-  v[kBackFull] = m.cm(Measurer::arc(sideBack, [&](const Vec3f& q) {
-    return q.z < p.trunkZ && q.y >= p.waistY && q.y <= p.neckSide.y;
-  }));
+  if (want(kNeckBaseResult)) {
+    // The tape round the neck in that plane, about the middle of the neck.
+    const Vec3f normal{0, std::cos(20.0f * 3.14159265f / 180.0f),
+                       std::sin(20.0f * 3.14159265f / 180.0f)};
+    const SectionLoop neck = loopAround(a, p.neckFront, normal, lerpf(p.neckFront, neckBack, 0.5f));
+    r.neckBaseCm = neck.points.empty() ? 0.0f : m.cm(neck.tapeLength(normal));
+  }
+  if (want(kFrontCentre))
+    v[kFrontCentre] = m.cm(Measurer::arc(middle, [&](const Vec3f& q) {
+      return q.z > p.trunkZ && q.y >= p.waistY && q.y <= p.neckFront.y;
+    }));
+  if (want(kBackCentre))
+    v[kBackCentre] = m.cm(Measurer::arc(middle, [&](const Vec3f& q) {
+      return q.z < p.trunkZ && q.y >= p.waistY && q.y <= neckBack.y;
+    }));
+  if (want(kFrontFull))
+    v[kFrontFull] = m.cm(len(sub(p.bustLeft, p.neckSide)) + (p.bustLeft.y - p.waistY));
+  if (want(kBackFull)) {
+    const SectionLoop sideBack =
+        loopAround(a, {p.neckSide.x, p.waistY, 0}, {1, 0, 0}, {p.neckSide.x, p.waistY, p.trunkZ});
+    v[kBackFull] = m.cm(Measurer::arc(sideBack, [&](const Vec3f& q) {
+      return q.z < p.trunkZ && q.y >= p.waistY && q.y <= p.neckSide.y;
+    }));
+  }
   v[kFrontShoulderSlope] = m.cm(p.neckSide.y - p.shoulderLeft.y);
-  v[kBackShoulderSlope] = m.cm(neckBack.y - p.shoulderLeft.y);
+  if (want(kBackShoulderSlope)) v[kBackShoulderSlope] = m.cm(neckBack.y - p.shoulderLeft.y);
   v[kBustDepth] = m.cm(p.neckSide.y - p.bustLeft.y);
   v[kBustSpan] = m.cm(std::abs(p.bustLeft.x - p.bustRight.x));
-  v[kBustRadius] = m.cm(bustY - p.underBustY);
+  if (want(kBustRadius)) v[kBustRadius] = m.cm(bustY - p.underBustY);
   // Across the shoulders, front and back, just below the shoulder points.
-  const float acrossY = (p.shoulderLeft.y + p.shoulderRight.y) / 2 - 2.0f * a.unitScale();
-  const SectionLoop shoulders = m.loopAt(acrossY, trunk);
-  auto withinShoulders = [&](const Vec3f& q) { return q.x <= p.shoulderLeft.x && q.x >= p.shoulderRight.x; };
-  v[kFrontAcrossShoulder] = m.cm(Measurer::arc(shoulders, [&](const Vec3f& q) { return q.z > p.trunkZ && withinShoulders(q); }));
-  v[kBackAcrossShoulder] = m.cm(Measurer::arc(shoulders, [&](const Vec3f& q) { return q.z <= p.trunkZ && withinShoulders(q); }));
-  // Waist at the right side down to the ankle.
-  const SectionLoop waist = m.loopAt(p.waistY, trunk);
-  Vec3f waistSide{0, p.waistY, p.trunkZ};
-  for (const Vec3f& q : waist.points)
-    if (q.x < waistSide.x) waistSide = q;
-  const Vec3f ankle = {m.rightLegAt(p, p.ankleBaseY).x, p.ankleBaseY, m.rightLegAt(p, p.ankleBaseY).z};
-  v[kWaistToAnkle] = m.cm(len(sub(waistSide, ankle)));
-  v[kUpperThigh] = m.cm(m.skinAt(p.thighY, m.rightLegAt(p, p.thighY)));
-  const float midThighY = (p.thighY + p.kneeY) / 2;
-  v[kMidThigh] = m.cm(m.skinAt(midThighY, m.rightLegAt(p, midThighY)));
-  v[kKnee] = m.cm(m.skinAt(p.kneeY, m.rightLegAt(p, p.kneeY)));
-  v[kCalf] = m.cm(m.skinAt(p.calfY, m.rightLegAt(p, p.calfY)));
-  // Ankle: the narrowest girth from 0.01 to 1.01 model units above the ankle point.
-  float narrowest = 0;
-  for (float y = p.ankleBaseY + 0.01f; y <= p.ankleBaseY + 1.01f + 1e-4f; y += 0.02f) {
-    const float g = m.skinAt(y, m.rightLegAt(p, y));
-    if (g > 0 && (narrowest == 0 || g < narrowest)) narrowest = g;
+  if (want(kFrontAcrossShoulder) || want(kBackAcrossShoulder)) {
+    const float acrossY = (p.shoulderLeft.y + p.shoulderRight.y) / 2 - 2.0f * a.unitScale();
+    const SectionLoop shoulders = m.loopAt(acrossY, trunk);
+    auto withinShoulders = [&](const Vec3f& q) {
+      return q.x <= p.shoulderLeft.x && q.x >= p.shoulderRight.x;
+    };
+    v[kFrontAcrossShoulder] = m.cm(Measurer::arc(
+        shoulders, [&](const Vec3f& q) { return q.z > p.trunkZ && withinShoulders(q); }));
+    v[kBackAcrossShoulder] = m.cm(Measurer::arc(
+        shoulders, [&](const Vec3f& q) { return q.z <= p.trunkZ && withinShoulders(q); }));
   }
-  v[kAnkle] = m.cm(narrowest);
-  v[kCrotchGirth] = m.cm(Measurer::arc(middle, [&](const Vec3f& q) { return q.y <= p.waistY; }));
+  // Waist at the right side down to the ankle.
+  Vec3f waistSide{0, p.waistY, p.trunkZ};
+  const Vec3f ankle = {m.rightLegAt(p, p.ankleBaseY).x, p.ankleBaseY,
+                       m.rightLegAt(p, p.ankleBaseY).z};
+  if (want(kWaistToAnkle)) {
+    const SectionLoop waist = m.loopAt(p.waistY, trunk);
+    for (const Vec3f& q : waist.points)
+      if (q.x < waistSide.x) waistSide = q;
+    v[kWaistToAnkle] = m.cm(len(sub(waistSide, ankle)));
+  }
+  if (want(kUpperThigh)) v[kUpperThigh] = m.cm(m.skinAt(p.thighY, m.rightLegAt(p, p.thighY)));
+  const float midThighY = (p.thighY + p.kneeY) / 2;
+  if (want(kMidThigh)) v[kMidThigh] = m.cm(m.skinAt(midThighY, m.rightLegAt(p, midThighY)));
+  if (want(kKnee)) v[kKnee] = m.cm(m.skinAt(p.kneeY, m.rightLegAt(p, p.kneeY)));
+  if (want(kCalf)) v[kCalf] = m.cm(m.skinAt(p.calfY, m.rightLegAt(p, p.calfY)));
+  if (want(kAnkle)) {
+    // The narrowest girth from 0.01 to 1.01 model units above the ankle point.
+    float narrowest = 0;
+    for (float y = p.ankleBaseY + 0.01f; y <= p.ankleBaseY + 1.01f + 1e-4f; y += 0.02f) {
+      const float g = m.skinAt(y, m.rightLegAt(p, y));
+      if (g > 0 && (narrowest == 0 || g < narrowest)) narrowest = g;
+    }
+    v[kAnkle] = m.cm(narrowest);
+  }
+  if (want(kCrotchGirth))
+    v[kCrotchGirth] = m.cm(Measurer::arc(middle, [&](const Vec3f& q) { return q.y <= p.waistY; }));
   v[kCrotchDepth] = m.cm(p.waistY - p.crotch.y);
   // Elbow and wrist girths square to the arm.
-  v[kElbow] = m.cm(m.across(p.elbowRight, sub(p.wristRight, p.shoulderJointRight)));
-  v[kWrist] = m.cm(m.across(p.wristRight, sub(p.elbowRight, p.wristRight)));
+  if (want(kElbow))
+    v[kElbow] = m.cm(m.across(p.elbowRight, sub(p.wristRight, p.shoulderJointRight)));
+  if (want(kWrist)) v[kWrist] = m.cm(m.across(p.wristRight, sub(p.elbowRight, p.wristRight)));
 
   r.heightCm = m.cm(p.top - p.floor);
   r.inseamCm = m.cm(p.crotch.y - p.crotchFloor.y);
@@ -339,7 +394,8 @@ std::optional<float> bustGirthCm(const Avatar& avatar, std::vector<SectionPoint>
   BodyPoints p;
   if (avatar.modelName() != "woman" || !womanPoints(avatar, p)) return std::nullopt;
   Measurer m(avatar);
-  const float bustY = fullestLevel(m, (p.bustLeft.y + p.bustRight.y) / 2, {0, 0, p.trunkZ}, p.shoulderLeft.x);
+  const float bustY =
+      fullestLevel(m, (p.bustLeft.y + p.bustRight.y) / 2, {0, 0, p.trunkZ}, p.shoulderLeft.x);
   const SectionLoop loop = m.loopAt(bustY, {0, 0, p.trunkZ});
   if (loopOut) {
     loopOut->clear();
@@ -349,10 +405,15 @@ std::optional<float> bustGirthCm(const Avatar& avatar, std::vector<SectionPoint>
 }
 
 MeasureResults measureAvatar(const Avatar& avatar, MeasureMarks* marks) {
+  return measureAvatar(avatar, MeasureWanted().set(), marks);
+}
+
+MeasureResults measureAvatar(const Avatar& avatar, const MeasureWanted& wanted,
+                             MeasureMarks* marks) {
   if (!avatar.loaded()) return {};
   BodyPoints points;
   if (avatar.modelName() != "woman" || !womanPoints(avatar, points)) foundPoints(avatar, points);
-  return measure(avatar, points, marks);
+  return measure(avatar, points, marks, wanted);
 }
 
 bool BodyMeasurer::MeasureBody(const Avatar& avatar, UserDialogs* dialogs) {

@@ -4,10 +4,11 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <optional>
-#include <vector>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "avatar/avatar.h"
 #include "body/section_length.h"
@@ -16,27 +17,74 @@
 namespace vestora {
 
 // Report labels, in report order.
-inline constexpr std::array<std::string_view, 25> kMeasureLabels = {
-    "chest circumference",          "waist circumference",        "Abdomen circumference",
-    "Hip circumference",            "Front center length",        "Back center length",
-    "Front full length",            "Back full length",           "Front shoulder slope",
-    "Back shoulder slope",          "Bust depth",                 "Bust span",
-    "Bust radius",                  "Front accross shoulder length", "Back accross shulder length",
-    "Waist to ankle length",        "Upper thigh circumference",  "Mid thigh circumference",
-    "Knee circumference",           "Calf circumference",         "Ankle circumference",
-    "Crotch circumference",         "Crotch depth",               "Elbow circumference",
-    "Wrist circumference"};
+inline constexpr std::array<std::string_view, 25> kMeasureLabels = {"chest circumference",
+                                                                    "waist circumference",
+                                                                    "Abdomen circumference",
+                                                                    "Hip circumference",
+                                                                    "Front center length",
+                                                                    "Back center length",
+                                                                    "Front full length",
+                                                                    "Back full length",
+                                                                    "Front shoulder slope",
+                                                                    "Back shoulder slope",
+                                                                    "Bust depth",
+                                                                    "Bust span",
+                                                                    "Bust radius",
+                                                                    "Front accross shoulder length",
+                                                                    "Back accross shulder length",
+                                                                    "Waist to ankle length",
+                                                                    "Upper thigh circumference",
+                                                                    "Mid thigh circumference",
+                                                                    "Knee circumference",
+                                                                    "Calf circumference",
+                                                                    "Ankle circumference",
+                                                                    "Crotch circumference",
+                                                                    "Crotch depth",
+                                                                    "Elbow circumference",
+                                                                    "Wrist circumference"};
 
 enum MeasureIndex {
-  kChest, kWaist, kAbdomen, kHip, kFrontCentre, kBackCentre, kFrontFull, kBackFull, kFrontShoulderSlope,
-  kBackShoulderSlope, kBustDepth, kBustSpan, kBustRadius, kFrontAcrossShoulder, kBackAcrossShoulder,
-  kWaistToAnkle, kUpperThigh, kMidThigh, kKnee, kCalf, kAnkle, kCrotchGirth, kCrotchDepth, kElbow, kWrist
+  kChest,
+  kWaist,
+  kAbdomen,
+  kHip,
+  kFrontCentre,
+  kBackCentre,
+  kFrontFull,
+  kBackFull,
+  kFrontShoulderSlope,
+  kBackShoulderSlope,
+  kBustDepth,
+  kBustSpan,
+  kBustRadius,
+  kFrontAcrossShoulder,
+  kBackAcrossShoulder,
+  kWaistToAnkle,
+  kUpperThigh,
+  kMidThigh,
+  kKnee,
+  kCalf,
+  kAnkle,
+  kCrotchGirth,
+  kCrotchDepth,
+  kElbow,
+  kWrist
 };
+
+// The girths the report does not list, numbered after the 25 results.
+enum ExtraMeasure { kUnderBustResult = 25, kNeckBaseResult, kMeasureCount };
+// Which results to take: by MeasureIndex and ExtraMeasure.
+using MeasureWanted = std::bitset<kMeasureCount>;
 
 struct MeasureResults {
   std::array<float, 25> value{};  // centimetres, by MeasureIndex
   // Also taken on the way, for the sheet and the report's readers.
   float heightCm = 0, inseamCm = 0, shoulderWidthCm = 0;
+  // Girths the report does not list: the under-bust girth (the tape level
+  // round the trunk at the fold under the bust) and the neck base girth (the
+  // tape round the neck in the plane through the front neck point that
+  // leans 20 degrees, rising towards the back).
+  float underBustCm = 0, neckBaseCm = 0;
   bool measured = false;
 };
 
@@ -71,5 +119,11 @@ std::optional<float> bustGirthCm(const Avatar& avatar, std::vector<SectionPoint>
 // The measurement itself, for any body kind (the woman by her fixed points,
 // the others by points found on the body).
 MeasureResults measureAvatar(const Avatar& avatar, MeasureMarks* marks = nullptr);
+// Only the wanted results, each taken as the whole measurement takes it
+// (the same value); the sections the others need are not cut, and they may
+// be left 0. The height, inseam and shoulder width are always taken. With
+// `marks` everything is taken.
+MeasureResults measureAvatar(const Avatar& avatar, const MeasureWanted& wanted,
+                             MeasureMarks* marks = nullptr);
 
 }  // namespace vestora

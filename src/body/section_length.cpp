@@ -2,13 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <unordered_map>
 
 namespace vestora {
 namespace {
 
-Vec3f sub(const Vec3f& a, const Vec3f& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-float dotf(const Vec3f& a, const Vec3f& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec3f sub(const Vec3f& a, const Vec3f& b) {
+  return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+float dotf(const Vec3f& a, const Vec3f& b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 float dist(const Vec3f& a, const Vec3f& b) {
   const Vec3f d = sub(a, b);
   return std::sqrt(dotf(d, d));
@@ -73,7 +78,8 @@ float chainLength(std::vector<SectionPoint>& pts, bool closed) {
       }
     }
   pts.resize(count);
-  std::stable_sort(pts.begin(), pts.end(), [](const SectionPoint& a, const SectionPoint& b) { return a.x < b.x; });
+  std::stable_sort(pts.begin(), pts.end(),
+                   [](const SectionPoint& a, const SectionPoint& b) { return a.x < b.x; });
   if (count < 2) return 0;
   std::vector<char> visited(count, 0);
   std::vector<SectionPoint> chain;
@@ -99,12 +105,15 @@ float chainLength(std::vector<SectionPoint>& pts, bool closed) {
   return length;
 }
 
-Vec3f cornerOf(const SkinVertex& s) { return {s.x, s.y, s.z}; }
+Vec3f cornerOf(const SkinVertex& s) {
+  return {s.x, s.y, s.z};
+}
 
 }  // namespace
 
 float SectionLength(const Vec3f& point, Vec3f normal, const SectionWindow& window,
-                    std::span<const TriangleCorners> triangles, std::vector<SectionPoint>& out, bool closed) {
+                    std::span<const TriangleCorners> triangles, std::vector<SectionPoint>& out,
+                    bool closed) {
   const Vec3f n = unitNormal(normal);
   out.clear();
   for (std::size_t i = 0; i < triangles.size(); ++i) {
@@ -119,15 +128,16 @@ float SectionLength(const Vec3f& point, Vec3f normal, const SectionWindow& windo
   return chainLength(out, closed);
 }
 
-float SectionLength(const Vec3f& point, Vec3f normal, const SectionWindow& window, const Avatar& avatar,
-                    std::vector<SectionPoint>& out, bool closed) {
+float SectionLength(const Vec3f& point, Vec3f normal, const SectionWindow& window,
+                    const Avatar& avatar, std::vector<SectionPoint>& out, bool closed) {
   const Vec3f n = unitNormal(normal);
   out.clear();
   // Each mesh edge (a pair of vertex numbers) is cut once.
   std::unordered_map<std::uint64_t, char> cut;
   for (std::size_t i = 0; i < avatar.triangleCount(); ++i) {
     const BodyTriangle& bt = avatar.triangles[i];
-    const TriangleCorners t = {cornerOf(bt.corner[0]), cornerOf(bt.corner[1]), cornerOf(bt.corner[2])};
+    const TriangleCorners t = {cornerOf(bt.corner[0]), cornerOf(bt.corner[1]),
+                               cornerOf(bt.corner[2])};
     if (!candidate(t, window)) continue;
     for (int e = 0; e < 3; ++e) {
       std::uint32_t a = bt.vertex[e], b = bt.vertex[(e + 1) % 3];
@@ -143,7 +153,8 @@ float SectionLength(const Vec3f& point, Vec3f normal, const SectionWindow& windo
 
 float SectionLoop::length() const {
   float total = 0;
-  for (std::size_t i = 0; i < points.size(); ++i) total += dist(points[i], points[(i + 1) % points.size()]);
+  for (std::size_t i = 0; i < points.size(); ++i)
+    total += dist(points[i], points[(i + 1) % points.size()]);
   return total;
 }
 
@@ -152,7 +163,8 @@ namespace {
 void basis(const Vec3f& normal, Vec3f& u, Vec3f& v) {
   const Vec3f n = unitNormal(normal);
   const Vec3f helper = std::abs(n.x) < 0.9f ? Vec3f{1, 0, 0} : Vec3f{0, 0, 1};
-  u = {helper.y * n.z - helper.z * n.y, helper.z * n.x - helper.x * n.z, helper.x * n.y - helper.y * n.x};
+  u = {helper.y * n.z - helper.z * n.y, helper.z * n.x - helper.x * n.z,
+       helper.x * n.y - helper.y * n.x};
   const float len = std::sqrt(dotf(u, u));
   u = {u.x / len, u.y / len, u.z / len};
   v = {n.y * u.z - n.z * u.y, n.z * u.x - n.x * u.z, n.x * u.y - n.y * u.x};
@@ -168,7 +180,8 @@ float SectionLoop::tapeLength(const Vec3f& normal) const {
   for (const Vec3f& p : points) pts.push_back({dotf(p, u), dotf(p, v)});
   std::sort(pts.begin(), pts.end());
   if (pts.size() < 3) return 0;
-  auto turn = [](const std::array<float, 2>& o, const std::array<float, 2>& a, const std::array<float, 2>& b) {
+  auto turn = [](const std::array<float, 2>& o, const std::array<float, 2>& a,
+                 const std::array<float, 2>& b) {
     return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]);
   };
   std::vector<std::array<float, 2>> hull(2 * pts.size());
@@ -204,7 +217,55 @@ bool SectionLoop::encloses(const Vec3f& p, const Vec3f& normal) const {
   return inside;
 }
 
-std::vector<SectionLoop> sectionLoops(const Avatar& avatar, const Vec3f& point, const Vec3f& normalIn) {
+LevelIndex::LevelIndex(const Avatar& avatar) : count_(avatar.triangleCount()) {
+  if (count_ == 0) return;
+  float lowest = std::numeric_limits<float>::infinity(), highest = -lowest;
+  for (std::size_t i = 0; i < count_; ++i) {
+    const auto& b = avatar.triangles[i].bounds;
+    lowest = std::min(lowest, b[1]);
+    highest = std::max(highest, b[1]);
+    tallest_ = std::max(tallest_, b[4] - b[1]);
+  }
+  // A body with coordinates that are not numbers keeps no bands: every level
+  // visits every triangle.
+  if (!std::isfinite(lowest) || !std::isfinite(highest) || !std::isfinite(tallest_)) return;
+  // Bands as high as the tallest triangle: a level meets triangles starting
+  // in its own band and the one below. At most 4097 bands.
+  bottom_ = lowest;
+  band_ = std::max({tallest_, (highest - lowest) / 4096, 1e-6f});
+  const std::size_t bands = static_cast<std::size_t>((highest - lowest) / band_) + 1;
+  first_.assign(bands + 1, 0);
+  for (std::size_t i = 0; i < count_; ++i) ++first_[bandAt(avatar.triangles[i].bounds[1]) + 1];
+  for (std::size_t b = 0; b < bands; ++b) first_[b + 1] += first_[b];
+  order_.resize(count_);
+  std::vector<std::size_t> next(first_.begin(), first_.end() - 1);
+  for (std::size_t i = 0; i < count_; ++i)
+    order_[next[bandAt(avatar.triangles[i].bounds[1])]++] = static_cast<std::int32_t>(i);
+}
+
+std::size_t LevelIndex::bandAt(float y) const {
+  const float f = (y - bottom_) / band_;
+  const std::size_t last = first_.size() - 2;
+  if (!(f > 0)) return 0;
+  return f >= static_cast<float>(last) ? last : static_cast<std::size_t>(f);
+}
+
+void LevelIndex::trianglesAt(float y, std::vector<std::int32_t>& out) const {
+  out.clear();
+  if (first_.empty() || std::isnan(y)) {
+    for (std::size_t i = 0; i < count_; ++i) out.push_back(static_cast<std::int32_t>(i));
+    return;
+  }
+  if (y < bottom_) return;
+  // A triangle that spans y starts at most its height below it; the margin
+  // covers rounding (the caller checks each triangle again).
+  const std::size_t lo = bandAt(y - tallest_ * 1.001f - 1e-4f), hi = bandAt(y);
+  out.assign(order_.begin() + first_[lo], order_.begin() + first_[hi + 1]);
+  std::sort(out.begin(), out.end());
+}
+
+std::vector<SectionLoop> sectionLoops(const Avatar& avatar, const Vec3f& point,
+                                      const Vec3f& normalIn, const LevelIndex* index) {
   const Vec3f n = unitNormal(normalIn);
   const auto& skin = avatar.skin;
   auto side = [&](std::int32_t v) {
@@ -216,7 +277,8 @@ std::vector<SectionLoop> sectionLoops(const Avatar& avatar, const Vec3f& point, 
   std::vector<Vec3f> pts;
   std::vector<std::array<int, 2>> links;
   auto pointOn = [&](std::int32_t a, std::int32_t b) {
-    const std::uint64_t key = a < b ? (std::uint64_t(a) << 32) | std::uint32_t(b) : (std::uint64_t(b) << 32) | std::uint32_t(a);
+    const std::uint64_t key = a < b ? (std::uint64_t(a) << 32) | std::uint32_t(b)
+                                    : (std::uint64_t(b) << 32) | std::uint32_t(a);
     auto [it, inserted] = pointOfEdge.try_emplace(key, static_cast<int>(pts.size()));
     if (inserted) {
       const float sa = side(a), sb = side(b);
@@ -229,19 +291,29 @@ std::vector<SectionLoop> sectionLoops(const Avatar& avatar, const Vec3f& point, 
   };
   // A level plane only meets the triangles whose height range spans it.
   const bool level = n.x == 0 && n.z == 0;
-  for (std::size_t i = 0; i < avatar.triangleCount(); ++i) {
-    if (level && (avatar.triangles[i].bounds[1] > point.y || avatar.triangles[i].bounds[4] < point.y)) continue;
+  auto cut = [&](std::size_t i) {
+    if (level &&
+        (avatar.triangles[i].bounds[1] > point.y || avatar.triangles[i].bounds[4] < point.y))
+      return;
     const auto& v = avatar.triangles[i].vertex;
     int ends[2], count = 0;
     for (int e = 0; e < 3 && count < 2; ++e) {
       const std::int32_t a = v[e], b = v[(e + 1) % 3];
       if ((side(a) > 0) != (side(b) > 0)) ends[count++] = pointOn(a, b);
     }
-    if (count != 2) continue;
+    if (count != 2) return;
     for (int e = 0; e < 2; ++e) {
       auto& l = links[ends[e]];
       l[l[0] < 0 ? 0 : 1] = ends[1 - e];
     }
+  };
+  if (level && index) {
+    // The same triangles in the same order, without visiting the others.
+    std::vector<std::int32_t> spanning;
+    index->trianglesAt(point.y, spanning);
+    for (std::int32_t i : spanning) cut(static_cast<std::size_t>(i));
+  } else {
+    for (std::size_t i = 0; i < avatar.triangleCount(); ++i) cut(i);
   }
   std::vector<SectionLoop> loops;
   std::vector<char> used(pts.size(), 0);
@@ -261,10 +333,11 @@ std::vector<SectionLoop> sectionLoops(const Avatar& avatar, const Vec3f& point, 
   return loops;
 }
 
-SectionLoop loopAround(const Avatar& avatar, const Vec3f& point, const Vec3f& normal, const Vec3f& inside) {
+SectionLoop loopAround(const Avatar& avatar, const Vec3f& point, const Vec3f& normal,
+                       const Vec3f& inside, const LevelIndex* index) {
   SectionLoop best;
   float bestLength = 0;
-  for (SectionLoop& loop : sectionLoops(avatar, point, normal)) {
+  for (SectionLoop& loop : sectionLoops(avatar, point, normal, index)) {
     if (loop.points.size() < 3 || !loop.encloses(inside, normal)) continue;
     const float length = loop.length();
     if (best.points.empty() || length < bestLength) {

@@ -57,11 +57,34 @@ struct SectionLoop {
   bool encloses(const Vec3f& p, const Vec3f& normal) const;
 };
 
-// Every loop in which the plane cuts the body surface.
-std::vector<SectionLoop> sectionLoops(const Avatar& avatar, const Vec3f& point, const Vec3f& normal);
+// The body's triangles in bands by the bottom of their height range, for
+// cutting many level planes through one shape of the body (it holds the
+// shape it was built on: build it again after the body changes).
+class LevelIndex {
+ public:
+  explicit LevelIndex(const Avatar& avatar);
+  // Triangle numbers (0-based, ascending) that include every triangle whose
+  // height range holds y, and few others.
+  void trianglesAt(float y, std::vector<std::int32_t>& out) const;
+
+ private:
+  std::size_t bandAt(float y) const;
+
+  std::size_t count_ = 0;            // triangles
+  float bottom_ = 0, band_ = 1;      // the lowest bottom; the bands' height
+  float tallest_ = 0;                // the largest height range
+  std::vector<std::size_t> first_;   // per band, its first place in order_; one more at the end
+  std::vector<std::int32_t> order_;  // triangle numbers by band, ascending within each
+};
+
+// Every loop in which the plane cuts the body surface. A level plane cut
+// with an index of the body as it is gives the same loops, sooner.
+std::vector<SectionLoop> sectionLoops(const Avatar& avatar, const Vec3f& point, const Vec3f& normal,
+                                      const LevelIndex* index = nullptr);
 
 // The smallest loop that encloses `inside` (projected onto the plane);
 // empty when none does.
-SectionLoop loopAround(const Avatar& avatar, const Vec3f& point, const Vec3f& normal, const Vec3f& inside);
+SectionLoop loopAround(const Avatar& avatar, const Vec3f& point, const Vec3f& normal,
+                       const Vec3f& inside, const LevelIndex* index = nullptr);
 
 }  // namespace vestora

@@ -34,7 +34,7 @@ std::vector<std::string_view> splitLines(std::string_view text) {
 }
 
 // Compiles the list of one glyph; the error message when FreeType fails.
-const char* buildGlyph(FT_Face face, unsigned char code, GLuint list, GLuint texture) {
+const char* buildGlyph(FT_Face face, unsigned char code, GLuint list, GLuint texture, int& advance) {
   if (FT_Load_Glyph(face, FT_Get_Char_Index(face, code), FT_LOAD_DEFAULT))
     return kFtLoadGlyphFailed;
   FT_Glyph glyph = nullptr;
@@ -85,7 +85,8 @@ const char* buildGlyph(FT_Face face, unsigned char code, GLuint list, GLuint tex
   glVertex2f(static_cast<float>(width), static_cast<float>(rows));
   glEnd();
   glPopMatrix();
-  glTranslatef(static_cast<float>(face->glyph->advance.x >> 6), 0, 0);
+  advance = static_cast<int>(face->glyph->advance.x >> 6);
+  glTranslatef(static_cast<float>(advance), 0, 0);
   glEndList();
   FT_Done_Glyph(glyph);
   return nullptr;
@@ -116,15 +117,17 @@ Result<void> GlFont::Open(const std::string& path, int height) {
   }
   FT_Set_Char_Size(face, height * 64, height * 64, 96, 96);
   const char* failure = nullptr;
+  std::array<int, kGlyphs> advances{};
   for (int c = 0; c < kGlyphs && !failure; ++c)
-    failure =
-        buildGlyph(face, static_cast<unsigned char>(c), base + static_cast<GLuint>(c), names[c]);
+    failure = buildGlyph(face, static_cast<unsigned char>(c), base + static_cast<GLuint>(c),
+                         names[c], advances[static_cast<std::size_t>(c)]);
   FT_Done_Face(face);
   FT_Done_FreeType(library);
   if (failure) return discard(failure);
 
   height_ = height;
   listBase_ = base;
+  advances_ = advances;
   for (int c = 0; c < kGlyphs; ++c) textures_[static_cast<std::size_t>(c)] = names[c];
   return {};
 }
@@ -136,7 +139,15 @@ void GlFont::Close() {
   for (int c = 0; c < kGlyphs; ++c) names[c] = textures_[static_cast<std::size_t>(c)];
   glDeleteTextures(kGlyphs, names);
   textures_.fill(0);
+  advances_.fill(0);
   listBase_ = 0;
+}
+
+int GlFont::textWidth(std::string_view text) const {
+  int width = 0;
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) < kGlyphs) width += advances_[static_cast<unsigned char>(c)];
+  return width;
 }
 
 std::vector<float> GlFont::lineBaselines(float y, std::string_view text) const {

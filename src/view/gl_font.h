@@ -45,6 +45,9 @@ class GlFont {
 
   int height() const { return height_; }
   float lineSpacing() const { return static_cast<float>(height_) / 0.63f; }
+  // Pixels the pen moves over one line of text (codes outside 0 … 127 take
+  // none); 0 while the font is closed.
+  int textWidth(std::string_view text) const;
   // The baselines of the lines of `text` printed at y: y, y − spacing, …
   std::vector<float> lineBaselines(float y, std::string_view text) const;
 
@@ -52,6 +55,7 @@ class GlFont {
   int height_ = 0;
   unsigned listBase_ = 0;
   std::array<unsigned, kGlyphs> textures_{};
+  std::array<int, kGlyphs> advances_{};
 };
 
 }  // namespace vestora

@@ -6,6 +6,8 @@
 #include "platform/data_files.h"
 #include "platform/data_path.h"
 #include "view/body_drawing.h"
+#include "view/body_pick.h"
+#include "view/freehand_drawing.h"
 #include "view/garment_drawing.h"
 #include "view/gl_font.h"
 #include "view/gl_headers.h"
@@ -48,7 +50,19 @@ GlView::GlView(ViewHost& host, std::string root)
 GlView::~GlView() = default;
 
 Result<void> GlView::loadDefaultAvatar() {
-  return avatar_.loadAvatar(data_files::kDefaultAvatar);
+  Result<void> loaded = avatar_.loadAvatar(data_files::kDefaultAvatar);
+  if (loaded) afterBodyLoaded();
+  return loaded;
+}
+
+void GlView::afterBodyLoaded() {
+  // The woman's shaping regions come with her body; without them the body
+  // page's sliders shape nothing (the rest of the program still works).
+  if (avatar_.modelName() == "woman") {
+    if (const auto regions = shaper_->LoadShapeRegions(kindResources("woman")->wholeBodyGroup); !regions)
+      avatar_.warnings.push_back(regions.error().message());
+  }
+  freehand.clear();
 }
 
 Result<void> GlView::InitGL(int width, int height) {
@@ -179,28 +193,6 @@ void GlView::drawBackdrop() {
   glEnable(GL_DEPTH_TEST);
 }
 
-void GlView::drawSheetBackdrop() {
-  glPushMatrix();
-  glTranslatef(-5, 6, -44);
-  BeginTranslucentPass(gl_->slots[kSheetBackdropSlot]);
-  glBegin(GL_QUADS);  // 16 × 16, centred on (−13, 6)
-  glTexCoord2f(0, 1);
-  glVertex3f(-21, 14, -33);
-  glTexCoord2f(0, 0);
-  glVertex3f(-21, -2, -33);
-  glTexCoord2f(1, 0);
-  glVertex3f(-5, -2, -33);
-  glTexCoord2f(1, 1);
-  glVertex3f(-5, 14, -33);
-  glEnd();
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_BLEND);
-  // The alpha test belongs to this quad only.
-  glDisable(GL_ALPHA_TEST);
-  glEnable(GL_LIGHTING);
-  glPopMatrix();
-}
-
 void GlView::drawLogos() {
   const auto state =
       static_cast<std::size_t>(std::clamp(logoState_, kLogoNormal, kLogoPressed) - kLogoNormal);
@@ -257,10 +249,10 @@ void GlView::drawFrame(bool withOverlay) {
   glEnable(GL_LIGHT0);
   glEnable(GL_LIGHT1);
 
-  // 2.–5. Angle wrap, backdrop, sheet backdrop, logo buttons.
+  // 2.–5. Angle wrap, backdrop, logo buttons (the sheet's paper is laid
+  // under its text at the end, where it can be fitted to the view).
   wrapAngles(camera);
   drawBackdrop();
-  if (measurementSheet) drawSheetBackdrop();
   drawLogos();
 
   // 6. The camera.
@@ -270,13 +262,18 @@ void GlView::drawFrame(bool withOverlay) {
   glRotatef(camera.azimuth, 0, 1, 0);
   glRotatef(camera.roll, 0, 0, 1);
   glGetFloatv(GL_MODELVIEW_MATRIX, modelview_.data());
+  glGetDoublev(GL_MODELVIEW_MATRIX, matrices_.modelview.data());
+  glGetDoublev(GL_PROJECTION_MATRIX, matrices_.projection.data());
+  glGetIntegerv(GL_VIEWPORT, matrices_.viewport.data());
+  matrices_.valid = true;
 
   // 7. Body (the environments, which draw the body with its mirror image,
   // take this place once a scene is chosen).
   if (environmentOn) gl_->body.DrawBody(avatar_);
 
-  // 8. Picking with pick points A (garments) and B (body surface, the
-  // freehand tools) runs here.
+  // 8. Picking: pick point B gives the freehand tools their skin point
+  // (pick point A, the garments, comes with the wardrobe).
+  pickForTools();
 
   // 9. The dressed garments: kept layers under the worn one.
   for (const KeptLayer& layer : tryOn_->layers()) DrawGarment(layer.garment, 0);
@@ -285,8 +282,9 @@ void GlView::drawFrame(bool withOverlay) {
   // 10. Scene objects.
   if (!sceneObjects_->empty()) sceneObjects_->DrawSceneObjects();
 
-  // 11. Measurement marks (the freehand markers follow them).
+  // 11. Measurement marks, then the freehand tools' marks.
   drawMeasureMarks();
+  drawFreehandMarks(freehand);
 
   // 12.–13. Accessories with their pick tests, and the lens flare under
   // the sky dome, come here.
@@ -320,15 +318,25 @@ void GlView::drawFrame(bool withOverlay) {
     glMatrixMode(GL_MODELVIEW);
   }
 
-  // 16. The sheet text over the finished picture.
+  // The freehand stroke being dragged.
+  if (strokeActive_) drawStrokeOverlay(width_, height_, strokeStart_, strokeEnd_);
+
+  // 16. The sheet over the finished picture, and the freehand value beside
+  // its marks.
   const bool garmentLoaded = tryOn_->display() != GarmentDisplay::None;
   if (measurementSheet &&
       ((measurer_.results().measured && tryOn_->garment().empty()) || garmentLoaded)) {
     glPushMatrix();
-    DrawMeasurementSheet(*font_, buildMeasurementSheet(measurer_.results(), freehand, tools,
-                                                       unitFactor, width_, height_));
+    const GlFont& font = *font_;
+    const TextWidth width = [&font](std::string_view text) { return font.textWidth(text); };
+    DrawMeasurementSheet(*font_,
+                         buildMeasurementSheet(measurer_.results(), freehand.values, freehand.tools,
+                                               unitFactor, width_, height_,
+                                               font.isOpen() ? width : TextWidth{}),
+                         gl_->slots[kSheetBackdropSlot]);
     glPopMatrix();
   }
+  drawFreehandValue(*font_, freehand, matrices_, unitFactor);
 }
 
 void GlView::DrawScene(bool withOverlay) {

@@ -22,10 +22,13 @@
 #include <vector>
 
 #include "avatar/avatar.h"
+#include "body/body_editor.h"
 #include "body/body_shaper.h"
+#include "body/freehand.h"
 #include "body/measurement.h"
 #include "cloth/try_on.h"
 #include "platform/result.h"
+#include "view/body_pick.h"
 #include "view/camera.h"
 #include "view/view_host.h"
 
@@ -119,31 +122,6 @@ struct SnapshotCorner {
   std::uint16_t y = 0;
 };
 
-// The freehand measuring tools and sheet modes; at most one is on.
-struct FreehandTools {
-  bool linearDistance = false;  // "直线距离"
-  bool height = false;          // "高度"
-  bool curveLength = false;     // "曲线距离"
-  bool freeGirth = false;       // "任意围长"
-  bool slopeGirth = false;
-  bool freeCutGirth = false;
-  bool slidingSlopeGirth = false;
-  bool sideView = false;  // the side-view drag
-  bool surfacePoint = false;
-  bool anyActive() const {
-    return linearDistance || height || curveLength || freeGirth || slopeGirth || freeCutGirth ||
-           slidingSlopeGirth || sideView || surfacePoint;
-  }
-};
-
-// The freehand results the measurement sheet shows, in centimetres.
-struct FreehandValues {
-  float girth = 0, linearDistance = 0, height = 0, curveLength = 0, slopeGirth = 0;
-  float freeCutTorso = 0, freeCutLeftArm = 0, freeCutRightArm = 0, freeCutLeftLeg = 0,
-        freeCutRightLeg = 0;
-  float slidingSlope = 0;
-};
-
 class GlView {
  public:
   // `root` is the application root that every data path is relative to.
@@ -156,6 +134,9 @@ class GlView {
   // Loads root + "\model\ChinaFemale\nv_High.c3d" into the avatar; the error
   // names the file that could not be read (the program cannot start then).
   Result<void> loadDefaultAvatar();
+  // What the view builds for every body it loads (the woman's shaping
+  // regions); call it after loading a body into the avatar directly.
+  void afterBodyLoaded();
   // The fixed GL state, the projection, the two lights and the sheet font
   // root + "\vrinda.ttf" at height 12. Everything is set up even when the
   // font cannot be opened; the error then says why (the sheet has no text).
@@ -179,6 +160,22 @@ class GlView {
   bool HitLogo(int x, int glY);
   // Pick point A = (x, viewport height − y), from a garment dropped on the view.
   void SetPickPointA(int x, int y);
+
+  // ---- body editing and measuring -------------------------------------------
+  // Drops what the view holds from the body's last shape before it changes:
+  // the idle animation and its timers, the overlay objects.
+  void dropTransientState();
+  // "自动测量": measures the avatar; on success the sheet and the marks are
+  // shown. False when the body cannot be measured now (the message says why).
+  bool AutoMeasure();
+  // Tool buttons: switches a freehand tool on or off (after a measurement
+  // only; see FreehandMeasure::toggle). Redraws in every case.
+  bool ToggleMeasureTool(FreehandTool tool);
+  // "显示标志": shows or hides the measurement marks and the sheet.
+  void ToggleMarks();
+  // The skin point under window point (x, y), from the last frame's camera.
+  // Needs the context current. Nothing when the mouse is not over the body.
+  std::optional<BodyPick> pickAt(int x, int y);
 
   // ---- input (window coordinates) -------------------------------------------
   void onWheel(int delta);
@@ -207,8 +204,12 @@ class GlView {
   bool environmentOn = true;
   bool accessoriesOn = true;
   bool marksShown = false;  // the measurement marks ("显示标志")
-  FreehandTools tools;
-  FreehandValues freehand;
+  // The freehand tools, their picked points and their values.
+  FreehandMeasure freehand;
+  // The whole-body settings the user gave on the body page (the pose change
+  // applies them again), and the two shoulder points after the last change.
+  BodySettings bodySettings;
+  std::array<SkinVertex, 2> shoulderLandmarks{};
   float unitFactor = 1.0f;  // display unit divisor: 1.0 cm, 2.54 inch
   // The skeleton joint (id) that a Ctrl + left drag turns about z; −1 = none.
   int selectedJoint = -1;
@@ -231,6 +232,10 @@ class GlView {
   // The modelview matrix right after the camera transform of the last frame
   // (column-major, as OpenGL returns it).
   const std::array<float, 16>& modelview() const { return modelview_; }
+  // The camera's matrices and viewport of the last frame.
+  const ViewMatrices& matrices() const { return matrices_; }
+  // The freehand stroke being dragged (window x, GL y), if any.
+  bool strokeActive() const { return strokeActive_; }
   const std::string& root() const { return root_; }
 
   Avatar& avatar() { return avatar_; }
@@ -252,9 +257,10 @@ class GlView {
 
   void drawFrame(bool withOverlay);
   void drawBackdrop();
-  void drawSheetBackdrop();
   void drawLogos();
   void drawMeasureMarks();
+  void pickForTools();
+  void finishStroke(int x, int y);
   void rememberDragStart(int x, int y);
   void rotateByDrag(int x, int y);
   void redraw() { host_.requestRedraw(); }
@@ -279,6 +285,9 @@ class GlView {
   PickPoint pickA_, pickB_;
   PickPoint sideViewStart_, sideViewEnd_;  // window coordinates
   std::array<float, 16> modelview_{};
+  ViewMatrices matrices_;
+  bool strokeActive_ = false;
+  std::array<int, 2> strokeStart_{}, strokeEnd_{};  // window x, GL y
 };
 
 }  // namespace vestora

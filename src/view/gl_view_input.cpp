@@ -72,6 +72,14 @@ void GlView::onMouseMove(int x, int y, MouseButtons buttons, Modifiers modifiers
       snapshotCorner2 = {corner(x, width_), corner(height_ - y, height_)};
       DrawScene(true);
       return;  // the rectangle stays on screen until the next frame
+    } else if (freehand.active()) {
+      // A measuring tool keeps the body still under the mouse: the left
+      // button picks or strokes, the right one still turns the camera.
+      if (strokeActive_) {
+        strokeEnd_ = {x, height_ - y};
+        redraw();
+      }
+      return;
     } else {
       rotateByDrag(x, y);
     }
@@ -85,7 +93,11 @@ void GlView::onLeftDown(int x, int y, Modifiers modifiers) {
   host_.captureMouse();
   if (modifiers.shift) return;
   pickB_ = {x, height_ - y};
-  if (tools.sideView) {
+  if (freehand.active() == FreehandTool::CurveLength) {
+    strokeActive_ = true;
+    strokeStart_ = strokeEnd_ = {x, height_ - y};
+  }
+  if (freehand.tools.sideView) {
     sideViewStart_ = {x, y};
     sideViewEnd_ = {};
   }
@@ -107,7 +119,8 @@ void GlView::onLeftUp(int x, int y, Modifiers modifiers) {
     snapshotCorner2 = {corner(x, width_), corner(height_ - y, height_)};
     redraw();
   }
-  if (!modifiers.shift && tools.sideView) {
+  if (strokeActive_) finishStroke(x, y);
+  if (!modifiers.shift && freehand.tools.sideView) {
     sideViewEnd_ = {x, y};
     if (sideViewStart_.set() && sideViewEnd_.set()) {
       camera.azimuth = 90;
@@ -116,7 +129,7 @@ void GlView::onLeftUp(int x, int y, Modifiers modifiers) {
       redraw();
     }
   }
-  if (!tools.anyActive()) redraw();
+  if (!freehand.tools.anyActive()) redraw();
   host_.releaseMouse();
 }
 
@@ -162,7 +175,8 @@ void GlView::onTurntableButton() {
 void GlView::onResetButton() {
   if (host_.dialogs().askYesNo(kResetQuestion, "")) camera = kDefaultCamera;
   tryOn_->ResetGarment();
-  tools = FreehandTools{};
+  freehand.clear();
+  strokeActive_ = false;
   sideViewStart_ = {};
   sideViewEnd_ = {};
   redraw();

@@ -14,28 +14,32 @@ namespace {
 // and small girths, 5 mm for lengths.
 struct Check {
   const char* manifest;
-  int result;  // MeasureIndex, or -1 height, -2 shoulder breadth, -3 inseam
+  int result;  // MeasureIndex or ExtraMeasure, or -1 height, -2 shoulder breadth, -3 inseam
   double tolerance;
 };
 constexpr Check kChecks[] = {
-    {"bust", kChest, 0.9},      {"waist", kWaist, 0.9},  {"abdomen", kAbdomen, 0.9},
-    {"hip", kHip, 0.9},         {"thigh", kUpperThigh, 0.9}, {"midThigh", kMidThigh, 0.9},
-    {"knee", kKnee, 0.4},       {"calf", kCalf, 0.4},    {"ankle", kAnkle, 0.4},
-    {"wrist", kWrist, 0.4},     {"height", -1, 0.4},     {"shoulderBreadth", -2, 0.4},
-    {"inseam", -3, 0.5},
+    {"bust", kChest, 0.9},       {"waist", kWaist, 0.9},
+    {"abdomen", kAbdomen, 0.9},  {"hip", kHip, 0.9},
+    {"thigh", kUpperThigh, 0.9}, {"midThigh", kMidThigh, 0.9},
+    {"knee", kKnee, 0.4},        {"calf", kCalf, 0.4},
+    {"ankle", kAnkle, 0.4},      {"wrist", kWrist, 0.4},
+    {"height", -1, 0.4},         {"shoulderBreadth", -2, 0.4},
+    {"inseam", -3, 0.5},         {"underBust", kUnderBustResult, 0.9},
 };
 
 double resultFor(const MeasureResults& r, int which) {
   if (which == -1) return r.heightCm;
   if (which == -2) return r.shoulderWidthCm;
   if (which == -3) return r.inseamCm;
+  if (which == kUnderBustResult) return r.underBustCm;
   return r.value[which];
 }
 
 void expectMatches(const MeasureResults& r, const nlohmann::json& dims, const std::string& what) {
   for (const Check& c : kChecks) {
     ASSERT_TRUE(dims.contains(c.manifest)) << c.manifest;
-    EXPECT_NEAR(resultFor(r, c.result), dims[c.manifest].get<double>(), c.tolerance) << what << ": " << c.manifest;
+    EXPECT_NEAR(resultFor(r, c.result), dims[c.manifest].get<double>(), c.tolerance)
+        << what << ": " << c.manifest;
   }
 }
 
@@ -76,6 +80,55 @@ TEST(FullMeasurement, EveryHeightSetMatchesItsIntendedDimensions) {
   }
 }
 
+// The neck base girth lies in the leaning plane the neck region is shaped
+// in: it follows the region's own measure, and it is fuller than the neck
+// higher up.
+TEST(FullMeasurement, TheNeckBaseGirthFollowsTheNeckRegion) {
+  testing::LoadedWoman w;
+  BodyShaper shaper(w.avatar);
+  ASSERT_TRUE(shaper.LoadShapeRegions(kindResources("woman")->wholeBodyGroup).ok());
+  ASSERT_TRUE(shaper.SelectShapeRegion(" NeckBase"));
+  const float neck = testing::bodyManifest()["woman"]["dimensions"]["neck"].get<float>();
+  float previous = 0;
+  for (float amount : {-0.2f, 0.0f, 0.2f}) {
+    const float region =
+        *shaper.DeformRegion(" NeckBase", 0, 0, amount - shaper.amountOf(" NeckBase"));
+    const float full = measureAvatar(w.avatar).neckBaseCm;
+    EXPECT_NEAR(full, region, 0.5f) << amount;
+    EXPECT_GT(full, neck + 1) << amount;
+    EXPECT_GT(full, previous + 0.5f) << amount;
+    previous = full;
+  }
+}
+
+// Taking only some results gives each of them as the whole measurement does.
+TEST(FullMeasurement, WantedResultsAreTheWholeMeasurementsOwn) {
+  testing::LoadedWoman w;
+  BodyShaper shaper(w.avatar);
+  shaper.SetBodyWeight(128.0f);
+  const MeasureResults all = measureAvatar(w.avatar);
+  for (int k = 0; k < kMeasureCount; ++k) {
+    MeasureWanted wanted;
+    wanted.set(k);
+    const MeasureResults one = measureAvatar(w.avatar, wanted);
+    if (k < kUnderBustResult) {
+      EXPECT_EQ(one.value[k], all.value[k]) << kMeasureLabels[k];
+    } else {
+      EXPECT_EQ(k == kUnderBustResult ? one.underBustCm : one.neckBaseCm,
+                k == kUnderBustResult ? all.underBustCm : all.neckBaseCm);
+    }
+    EXPECT_EQ(one.heightCm, all.heightCm);
+    EXPECT_EQ(one.shoulderWidthCm, all.shoulderWidthCm);
+    EXPECT_EQ(one.inseamCm, all.inseamCm);
+  }
+  EXPECT_EQ(measureAvatar(w.avatar, MeasureWanted{}).value[kChest], 0.0f);  // not taken
+  MeasureMarks marks, allMarks;
+  measureAvatar(w.avatar, &allMarks);
+  EXPECT_EQ(measureAvatar(w.avatar, MeasureWanted{}, &marks).value,
+            all.value);  // marks need everything
+  EXPECT_EQ(marks.neckBack.y, allMarks.neckBack.y);
+}
+
 TEST(FullMeasurement, OtherPosesAreRefusedWithTheMessage) {
   Avatar avatar(testing::bodyRoot());
   ASSERT_TRUE(avatar.selectAvatar(kAvatarTable[2]).ok());  // the walking pose
@@ -100,6 +153,10 @@ TEST(FullMeasurement, OtherKindsAreMeasuredByTheirOwnPoints) {
     EXPECT_GT(r.value[kKnee], r.value[kAnkle]) << thumbnail;
     EXPECT_GT(r.inseamCm, 0.35 * r.heightCm) << thumbnail;
     EXPECT_LT(r.inseamCm, 0.5 * r.heightCm) << thumbnail;
+    EXPECT_LT(r.underBustCm, r.value[kChest]) << thumbnail;
+    EXPECT_GT(r.underBustCm, r.value[kWaist] * 0.9f) << thumbnail;
+    EXPECT_GT(r.neckBaseCm, r.value[kWrist]) << thumbnail;
+    EXPECT_LT(r.neckBaseCm, r.value[kWaist] * 0.7f) << thumbnail;
   }
 }
 

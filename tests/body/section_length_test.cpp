@@ -2,9 +2,11 @@
 // whose girth is known.
 #include "body/section_length.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include "body/body_fixture.h"
 
 namespace vestora {
 namespace {
@@ -90,7 +92,8 @@ TEST(SectionLength, SlantedPlaneCutsAnEllipse) {
   const auto tris = cylinder(3, 720, -6, 6, 24);
   std::vector<SectionPoint> points;
   // The neck plane leans 20 degrees: an ellipse with half axes 3 and 3 / cos 20°.
-  const float length = SectionLength({0, 0, 0}, {0, 0.9397f, 0.342f}, kEverywhere, tris, points, true);
+  const float length =
+      SectionLength({0, 0, 0}, {0, 0.9397f, 0.342f}, kEverywhere, tris, points, true);
   const float a = 3 / 0.9397f, b = 3;
   const float ellipse = kPi * (3 * (a + b) - std::sqrt((3 * a + b) * (a + 3 * b)));
   EXPECT_NEAR(length, ellipse, 0.01f * ellipse);
@@ -99,13 +102,52 @@ TEST(SectionLength, SlantedPlaneCutsAnEllipse) {
 TEST(SectionLoops, TapeBridgesAHollow) {
   // A U: a 4 × 4 square with a notch 1 wide and 3 deep.
   SectionLoop u;
-  for (const auto& [x, z] : {std::pair{0.0f, 0.0f}, {4.0f, 0.0f}, {4.0f, 4.0f}, {2.5f, 4.0f}, {2.5f, 1.0f},
-                             {1.5f, 1.0f}, {1.5f, 4.0f}, {0.0f, 4.0f}})
+  for (const auto& [x, z] : {std::pair{0.0f, 0.0f},
+                             {4.0f, 0.0f},
+                             {4.0f, 4.0f},
+                             {2.5f, 4.0f},
+                             {2.5f, 1.0f},
+                             {1.5f, 1.0f},
+                             {1.5f, 4.0f},
+                             {0.0f, 4.0f}})
     u.points.push_back({x, 0, z});
   EXPECT_NEAR(u.length(), 22.0f, 1e-5f);
   EXPECT_NEAR(u.tapeLength({0, 1, 0}), 16.0f, 1e-5f);
   EXPECT_TRUE(u.encloses({0.5f, 0, 2}, {0, 1, 0}));
   EXPECT_FALSE(u.encloses({2, 0, 3}, {0, 1, 0}));  // in the notch
+}
+
+// Level planes cut through the index find the loops a scan of every
+// triangle finds, point for point: at levels all over the body, below and
+// above it, and exactly at the tops and bottoms of triangles.
+TEST(SectionLoops, TheLevelIndexFindsTheLoopsOfTheFullScan) {
+  testing::LoadedWoman w;
+  const Avatar& a = w.avatar;
+  const LevelIndex index(a);
+  std::vector<float> levels;
+  for (float y = a.minimum[1] - 0.5f; y < a.maximum[1] + 0.5f; y += 0.173f) levels.push_back(y);
+  for (std::size_t i = 0; i < a.triangleCount(); i += 997) {
+    levels.push_back(a.triangles[i].bounds[1]);
+    levels.push_back(a.triangles[i].bounds[4]);
+  }
+  auto flat = [](const std::vector<SectionLoop>& loops) {
+    std::vector<float> out;
+    for (const SectionLoop& l : loops) {
+      out.push_back(static_cast<float>(l.points.size()));
+      for (const Vec3f& p : l.points) out.insert(out.end(), {p.x, p.y, p.z});
+    }
+    return out;
+  };
+  int cut = 0;
+  for (float y : levels) {
+    const auto scanned = sectionLoops(a, {0, y, 0}, {0, 1, 0});
+    EXPECT_EQ(flat(sectionLoops(a, {0, y, 0}, {0, 1, 0}, &index)), flat(scanned)) << y;
+    cut += !scanned.empty();
+  }
+  EXPECT_GT(cut, 50);
+  // A plane that is not level ignores the index.
+  EXPECT_EQ(flat(sectionLoops(a, {0, 0, 0}, {1, 0, 0}, &index)),
+            flat(sectionLoops(a, {0, 0, 0}, {1, 0, 0})));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -89,6 +90,51 @@ TEST(CliRender, DressesTheBodyWithAGarment) {
            "--image-height", "64", "--garment", "\\pattern\\Dress.pop"});
   ASSERT_EQ(r.status, kOk) << r.err;
   EXPECT_NE(testing::readAll(dir.file("bare.png")), testing::readAll(dir.file("dressed.png")));
+}
+
+// The freehand tools as a user of the window would use them: the marks
+// are drawn and the value printed; clicks beside the body measure nothing.
+TEST(CliRender, FreehandToolsMeasureWhereTheClicksMeetTheBody) {
+  TempDir dir;
+  auto value = [](const std::string& out) {
+    const auto colon = out.find("freehand ");
+    if (colon == std::string::npos) return -1.0;
+    const auto number = out.find(": ", colon);
+    return std::atof(out.c_str() + number + 2);
+  };
+  // The body stands in the middle of a 200 x 300 frame: its chest and thigh.
+  CliRun r = run({"render", "--root", kRoot, "--out", dir.file("linear.png"), "--width", "200",
+                  "--image-height", "300", "--no-multisample", "--tool", "linear", "--points",
+                  "100,110,104,190"});
+  ASSERT_EQ(r.status, kOk) << r.err;
+  EXPECT_GT(value(r.out), 5) << r.out;
+  EXPECT_NE(r.out.find(" cm"), std::string::npos) << r.out;
+  r = run({"render", "--root", kRoot, "--out", dir.file("girth.png"), "--width", "200",
+           "--image-height", "300", "--no-multisample", "--tool", "girth", "--points", "92,190",
+           "--unit", "inch"});
+  ASSERT_EQ(r.status, kOk) << r.err;
+  EXPECT_GT(value(r.out), 5) << r.out;
+  EXPECT_NE(r.out.find(" inch"), std::string::npos) << r.out;
+  r = run({"render", "--root", kRoot, "--out", dir.file("curve.png"), "--width", "200",
+           "--image-height", "300", "--no-multisample", "--tool", "curve", "--points",
+           "90,140,112,140"});
+  ASSERT_EQ(r.status, kOk) << r.err;
+  EXPECT_GT(value(r.out), 3) << r.out;
+  EXPECT_NE(testing::readAll(dir.file("linear.png")), testing::readAll(dir.file("curve.png")));
+  r = run({"render", "--root", kRoot, "--out", dir.file("beside.png"), "--width", "200",
+           "--image-height", "300", "--no-multisample", "--tool", "height", "--points",
+           "5,5,10,290"});
+  ASSERT_EQ(r.status, kOk) << r.err;
+  EXPECT_NE(r.out.find("no value"), std::string::npos) << r.out;
+
+  const std::string out = dir.file("x.png");
+  EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--tool", "ruler", "--points", "1,2"}).status, kUsage);
+  EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--tool", "linear"}).status, kUsage);
+  EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--tool", "linear", "--points", "1,2,3"}).status,
+            kUsage);
+  EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--tool", "curve", "--points", "1,2"}).status, kUsage);
+  EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--points", "1,2"}).status, kUsage);
+  EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--unit", "mm"}).status, kUsage);
 }
 
 TEST(CliRender, BadCommandLinesAndBadFiles) {

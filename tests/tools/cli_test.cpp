@@ -1,9 +1,9 @@
 #include "cli/cli.h"
 
-#include <gtest/gtest.h>
-
-#include <nlohmann/json.hpp>
 #include <sstream>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "test_support.h"
 
@@ -45,7 +45,8 @@ TEST(CliInfo, JsonDescribesTheModel) {
   EXPECT_EQ(j["groups"][0]["name"], " Eye");
   EXPECT_EQ(j["groups"][1]["name"], " torso");
   EXPECT_EQ(j["groups"][1]["triangles"], 2);
-  EXPECT_EQ(j["groups"][1]["runs"][0], (nlohmann::json{{"material", "skin"}, {"first", 0}, {"end", 2}}));
+  EXPECT_EQ(j["groups"][1]["runs"][0],
+            (nlohmann::json{{"material", "skin"}, {"first", 0}, {"end", 2}}));
   EXPECT_EQ(j["bbox"]["min"], (nlohmann::json{-1.0, 0.0, 0.0}));
   EXPECT_EQ(j["bbox"]["max"], (nlohmann::json{1.0, 2.0, 1.0}));
   EXPECT_TRUE(j["hasLowShape"]);
@@ -113,7 +114,9 @@ TEST(CliStatus, ReportsTheRootAndWhatIsThere) {
   EXPECT_FALSE(j["avatars"][0]["present"]);
 }
 
-std::string contentRoot() { return VESTORA_TEST_ROOT; }
+std::string contentRoot() {
+  return VESTORA_TEST_ROOT;
+}
 
 TEST(CliMeasure, DefaultBodyAsJson) {
   CliRun r = run({"measure", "--root", contentRoot(), "--json"});
@@ -130,11 +133,18 @@ TEST(CliMeasure, DefaultBodyAsJson) {
 TEST(CliMeasure, SettingsAreClampedLikeTheBodyEditorAndTheReportIsWritten) {
   TempDir dir;
   const std::string report = dir.file("report.txt");
-  CliRun r = run({"measure", "--root", contentRoot(), "--height", "150", "--weight", "111.5", "--report", report,
-                  "--json"});
+  CliRun r = run({"measure", "--root", contentRoot(), "--height", "150", "--weight", "111.5",
+                  "--report", report, "--json"});
   ASSERT_EQ(r.status, kOk) << r.err;
   // 150 cm becomes 155, the shortest the editor allows.
   EXPECT_NEAR(nlohmann::json::parse(r.out)["heightCm"].get<double>(), 155.0, 0.01);
+  // Between the height table's records the body is as tall as asked.
+  for (const char* height : {"160", "171.3", "188.8"}) {
+    CliRun h = run({"measure", "--root", contentRoot(), "--height", height, "--json"});
+    ASSERT_EQ(h.status, kOk) << h.err;
+    EXPECT_NEAR(nlohmann::json::parse(h.out)["heightCm"].get<double>(), std::stod(height), 0.2)
+        << height;
+  }
   const std::string text = vestora::testing::readAll(report);
   EXPECT_EQ(text.rfind("================ Body Measurement Results (cm/inch)", 0), 0u);
 }
@@ -152,21 +162,80 @@ TEST(CliMeasure, MistakesAndRefusals) {
 }
 
 TEST(CliShape, AmountAndTarget) {
-  CliRun amount = run({"shape", "--root", contentRoot(), "--region", "Waist", "--amount", "0.3", "--json"});
+  CliRun amount =
+      run({"shape", "--root", contentRoot(), "--region", "Waist", "--amount", "0.3", "--json"});
   ASSERT_EQ(amount.status, kOk) << amount.err;
   const auto a = nlohmann::json::parse(amount.out);
   EXPECT_EQ(a["region"], " Waist");
   EXPECT_GT(a["value"].get<double>(), 72);
-  CliRun target = run({"shape", "--root", contentRoot(), "--region", " Waist", "--target", "69.5", "--json"});
+  CliRun target =
+      run({"shape", "--root", contentRoot(), "--region", " Waist", "--target", "69.5", "--json"});
   ASSERT_EQ(target.status, kOk) << target.err;
   EXPECT_NEAR(nlohmann::json::parse(target.out)["value"].get<double>(), 69.5, 0.2);
   CliRun far = run({"shape", "--root", contentRoot(), "--region", "Waist", "--target", "300"});
   EXPECT_EQ(far.status, kBadInput);
   EXPECT_NE(far.err.find("out of reach"), std::string::npos);
-  EXPECT_EQ(run({"shape", "--root", contentRoot(), "--region", "Elbow", "--amount", "1"}).status, kUsage);
+  EXPECT_EQ(run({"shape", "--root", contentRoot(), "--region", "Elbow", "--amount", "1"}).status,
+            kUsage);
   EXPECT_EQ(run({"shape", "--root", contentRoot(), "--region", "Waist"}).status, kUsage);
-  CliRun man = run({"shape", "--root", contentRoot(), "--body", "man", "--region", "Waist", "--amount", "1"});
+  CliRun man = run(
+      {"shape", "--root", contentRoot(), "--body", "man", "--region", "Waist", "--amount", "1"});
   EXPECT_EQ(man.status, kBadInput);
+}
+
+TEST(CliShape, MeasuresFitTheWholeBody) {
+  CliRun r = run({"shape", "--root", contentRoot(), "--measures",
+                  "height=165,chest=93,waist=72,hip=98", "--json"});
+  ASSERT_EQ(r.status, kOk) << r.err;
+  const auto j = nlohmann::ordered_json::parse(r.out);  // in the order given
+  const std::vector<std::string> names = {"height", "chest", "waist", "hip"};
+  for (const char* key : {"targets", "results", "reached"}) {
+    std::vector<std::string> keys;
+    for (const auto& [name, value] : j[key].items()) keys.push_back(name);
+    EXPECT_EQ(keys, names) << key;
+  }
+  for (const std::string& name : names) {
+    EXPECT_NEAR(j["results"][name].get<double>(), j["targets"][name].get<double>(), 0.2) << name;
+    EXPECT_TRUE(j["reached"][name].get<bool>()) << name;
+  }
+  EXPECT_GE(j["iterations"].get<int>(), 1);
+  EXPECT_GT(j["ms"].get<double>(), 0);
+
+  // A waist the body cannot narrow to: named, the rest still met, exit 1
+  // with the results printed.
+  CliRun far =
+      run({"shape", "--root", contentRoot(), "--measures", "height=165,waist=60,hip=98", "--json"});
+  EXPECT_EQ(far.status, kBadInput);
+  const auto f = nlohmann::json::parse(far.out);
+  EXPECT_FALSE(f["reached"]["waist"].get<bool>());
+  EXPECT_TRUE(f["reached"]["hip"].get<bool>());
+  EXPECT_NE(far.err.find("waist 60.0 cm is out of reach: the smallest this body reaches is"),
+            std::string::npos)
+      << far.err;
+  CliRun text = run({"shape", "--root", contentRoot(), "--measures", "height=165,waist=60"});
+  EXPECT_EQ(text.status, kBadInput);
+  EXPECT_NE(text.out.find("waist"), std::string::npos);
+  EXPECT_NE(text.out.find("NOT reached"), std::string::npos);
+}
+
+TEST(CliShape, MeasuresMistakesAndRefusals) {
+  for (const char* list : {"waist=abc", "wasit=70", "waist=70,waist=71", "hip=nan", ""}) {
+    CliRun r = run({"shape", "--root", contentRoot(), "--measures", list});
+    EXPECT_EQ(r.status, kUsage) << list;
+    EXPECT_NE(r.err.find("measures: "), std::string::npos) << list << ": " << r.err;
+  }
+  EXPECT_EQ(run({"shape", "--root", contentRoot(), "--measures", "waist=70", "--region", "Waist",
+                 "--amount", "1"})
+                .status,
+            kUsage);
+  CliRun man = run({"shape", "--root", contentRoot(), "--body", "man", "--measures", "height=170"});
+  EXPECT_EQ(man.status, kBadInput);
+  EXPECT_NE(man.err.find("抱歉，该类体型暂无微调功能！"), std::string::npos);
+  EXPECT_TRUE(man.out.empty());
+  CliRun girl = run(
+      {"shape", "--root", contentRoot(), "--body", "girl", "--measures", "height=118.5", "--json"});
+  ASSERT_EQ(girl.status, kOk) << girl.err;
+  EXPECT_NEAR(nlohmann::json::parse(girl.out)["results"]["height"].get<double>(), 118.5, 0.2);
 }
 
 }  // namespace

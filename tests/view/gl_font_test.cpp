@@ -4,7 +4,6 @@
 
 #include "view/gl_headers.h"
 #include "view/gl_view.h"
-#include "view/measurement_sheet.h"
 #include "view_test_support.h"
 
 namespace vestora {
@@ -72,6 +71,24 @@ TEST_F(GlFontTest, OnlyAsciiIsDrawnAndAClosedFontDrawsNothing) {
   EXPECT_TRUE(textRunStarts().empty());
 }
 
+TEST_F(GlFontTest, TextWidthIsHowFarTheInkReaches) {
+  EXPECT_EQ(font_.textWidth("Hip"), 0) << "a closed font measures nothing";
+  ASSERT_TRUE(font_.Open(kFont, 12));
+  const int wide = font_.textWidth("WWWWWWWW");
+  EXPECT_GT(wide, font_.textWidth("iiiiiiii"));
+  EXPECT_EQ(font_.textWidth("Hip\xE6\xB5\x8B"), font_.textWidth("Hip")) << "no glyph, no width";
+  glColor3f(0, 0, 1);
+  font_.PrintText(20, 100, "WWWWWWWW");
+  const auto rgb = context_->readRgb();
+  int rightmost = -1;
+  for (int y = 90; y < 120; ++y)
+    for (int x = 0; x < kSize; ++x) {
+      const std::size_t i = 3 * (static_cast<std::size_t>(y) * kSize + x);
+      if (rgb[i] < 128 && rgb[i + 2] > 128) rightmost = std::max(rightmost, x);
+    }
+  EXPECT_NEAR(rightmost, 20 + wide, 3);
+}
+
 TEST_F(GlFontTest, BadFontFilesGiveTheFreeTypeMessage) {
   testing::TempDir dir;
   auto missing = font_.Open(dir.file("none.ttf"), 12);
@@ -82,67 +99,6 @@ TEST_F(GlFontTest, BadFontFilesGiveTheFreeTypeMessage) {
   ASSERT_FALSE(bad);
   EXPECT_EQ(bad.error().what, kFtNewFaceFailed);
   EXPECT_FALSE(font_.isOpen());
-}
-
-MeasureResults someResults() {
-  MeasureResults r;
-  r.value[kChest] = 90;
-  r.value[kCrotchGirth] = 70;
-  r.inseamCm = 76.2f;
-  r.measured = true;
-  return r;
-}
-
-TEST(MeasurementSheet, LinesStandAtTheirFixedPlaces) {
-  const MeasurementSheet sheet = buildMeasurementSheet(someResults(), {}, {}, 1.0f, 800, 600);
-  ASSERT_EQ(sheet.headings.size(), 6u);
-  EXPECT_EQ(sheet.headings[0].text, "CIRCUMFERENCE MEASUREMENTS :");
-  EXPECT_EQ(sheet.headings[0].y, 590);
-  EXPECT_EQ(sheet.headings[0].x, 220);
-  ASSERT_EQ(sheet.lines.size(), 26u);
-  EXPECT_EQ(sheet.lines[0].label, "1.      Bust/Chest:");
-  EXPECT_EQ(sheet.lines[0].y, 575);
-  EXPECT_FLOAT_EQ(sheet.lines[0].value, 90);
-  EXPECT_EQ(sheet.lines[6].label, "7.      Crotch length:");
-  EXPECT_FLOAT_EQ(sheet.lines[6].value, 70);
-  EXPECT_EQ(sheet.lines[14].label, "15.      Inseam:");
-  EXPECT_EQ(sheet.lines[14].y, 365);
-  EXPECT_FLOAT_EQ(sheet.lines[14].value, 76.2f);
-  EXPECT_EQ(sheet.lines[15].label, "Girth:");
-  EXPECT_EQ(sheet.lines[15].y, 210);
-  EXPECT_EQ(sheet.lines[25].label, "Sliding slope girth:");
-  EXPECT_EQ(sheet.lines[25].y, 50);
-  for (const SheetLine& line : sheet.lines) EXPECT_FALSE(line.highlighted) << line.label;
-
-  // The freehand block keeps its heights whatever the view's height.
-  const MeasurementSheet tall = buildMeasurementSheet(someResults(), {}, {}, 1.0f, 800, 900);
-  EXPECT_EQ(tall.headings[0].y, 890);
-  EXPECT_EQ(tall.headings[5].text, "FREEHAND MEASUREMENT:");
-  EXPECT_EQ(tall.headings[5].y, 225);
-  EXPECT_EQ(tall.headerBarY, 225);
-  EXPECT_EQ(tall.lines[16].y, 195);
-}
-
-TEST(MeasurementSheet, ActiveToolsAndUnits) {
-  FreehandTools tools;
-  tools.linearDistance = true;
-  tools.slopeGirth = true;  // never highlighted
-  FreehandValues values;
-  values.linearDistance = 25.4f;
-  const MeasurementSheet sheet =
-      buildMeasurementSheet(someResults(), values, tools, 2.54f, 800, 600);
-  for (const SheetLine& line : sheet.lines)
-    EXPECT_EQ(line.highlighted, line.label == "Linear distance:") << line.label;
-  EXPECT_FLOAT_EQ(sheet.lines[0].value, 90 / 2.54f);
-  EXPECT_FLOAT_EQ(sheet.lines[16].value, 10);
-  // "inch" in the accent colour, "cm" in the heading colour.
-  EXPECT_EQ(sheet.headings[2].text, "     cm");
-  EXPECT_EQ(sheet.headings[2].colour, kSheetHeadingColour);
-  EXPECT_EQ(sheet.headings[4].text, "     inch");
-  EXPECT_EQ(sheet.headings[4].colour, kSheetAccentColour);
-  const MeasurementSheet cm = buildMeasurementSheet(someResults(), values, {}, 1.0f, 800, 600);
-  EXPECT_EQ(cm.headings[2].colour, kSheetAccentColour);
-  EXPECT_EQ(cm.headings[4].colour, kSheetHeadingColour);
 }
 
 }  // namespace

@@ -246,11 +246,11 @@ TEST_F(GlViewTest, ResetAsksAndOnlyYesRestoresTheCamera) {
   start();
   view_->camera.azimuth = 50;
   view_->camera.panY = 3;
-  view_->tools.height = true;
+  view_->freehand.tools.height = true;
   host_->dialogs_.answerYesNo(false);
   view_->onResetButton();
   EXPECT_EQ(view_->camera.azimuth, 50);
-  EXPECT_FALSE(view_->tools.anyActive());  // the measuring selections are cleared either way
+  EXPECT_FALSE(view_->freehand.tools.anyActive());  // the measuring selections are cleared either way
   ASSERT_FALSE(host_->dialogs_.transcript().empty());
   EXPECT_EQ(host_->dialogs_.transcript().back().text, kResetQuestion);
   host_->dialogs_.answerYesNo(true);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <optional>
 
@@ -9,6 +10,7 @@
 
 #include "avatar/avatar.h"
 #include "body/body_shaper.h"
+#include "body/body_targets.h"
 #include "body/measurement.h"
 #include "body/report.h"
 #include "cli/cli.h"
@@ -32,11 +34,21 @@ const char* const kMeasureHelp =
 const char* const kShapeHelp =
     "usage: vestora-cli shape [--root DIR] [--body NAME-OR-PATH] --region NAME\n"
     "                         (--amount A | --target CM) [--json]\n"
+    "       vestora-cli shape [--root DIR] [--body NAME-OR-PATH] --measures LIST [--json]\n"
     "Reshapes one region of the woman's body as a body editor slider does and prints the\n"
     "region's measurement (cm; degrees for ShoulderSlope). --amount applies the amount A\n"
     "through the region's lattice; --target finds the amount within the slider's range at\n"
     "which the region measures CM. Regions: Chest, ChestBase, Waist, WaistAbdomen, HipBase,\n"
-    "Buttocks, Inseam, Thigh, Calf, Knee, Shoulder, ShoulderSlope, NeckBase.\n";
+    "Buttocks, Inseam, Thigh, Calf, Knee, Shoulder, ShoulderSlope, NeckBase.\n"
+    "--measures fits the whole body to a list of measures, e.g.\n"
+    "\"height=165,chest=90,waist=70,hip=98\": height (cm) and weight (jin) as the body\n"
+    "editor sets them (155-200 cm, 80-155 jin; unset ones keep the editor's starting\n"
+    "values 174.7 cm and 111.5 jin), then chest, underbust, waist, abdomen, hip, thigh,\n"
+    "calf, knee, neck (the neck base) and shoulder (the shoulder width), all in cm, by\n"
+    "their regions together, until the automatic measurement gives each within 2 mm.\n"
+    "It prints each target, the measurement's result and whether it was reached; a target\n"
+    "out of reach is named with how far off it stays, and the exit status is then 1. The\n"
+    "girl takes only her height (80-142.237 cm; unset, 115.44 cm).\n";
 
 std::optional<float> number(const Args& args, const std::string& option, std::ostream& err,
                             bool& bad) {
@@ -169,7 +181,64 @@ int runMeasure(const Args& args, std::ostream& out, std::ostream& err) {
   return kOk;
 }
 
+namespace {
+
+int runShapeToMeasures(const Args& args, const std::string& list, std::ostream& out,
+                       std::ostream& err) {
+  const auto targets = parseBodyTargets(list);
+  const auto body = chooseBody(args, err);
+  if (!targets) err << "vestora-cli: " << targets.error().message() << '\n';
+  if (!targets || !body) return kUsage;
+  Avatar avatar(args.value("--root").value_or(GetRootDir()));
+  if (!loadBody(avatar, *body, err)) return kBadInput;
+  BodyShaper shaper(avatar);
+  // Unset whole-body values keep the editor's starting ones.
+  WholeBodySettings editor;
+  if (avatar.modelName() == "Girl") editor.heightCm = kGirlStartingHeightCm;
+  const auto start = std::chrono::steady_clock::now();
+  const BodyFit fit = fitBodyToTargets(shaper, targets.value(), editor);
+  const double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  for (const auto& w : shaper.warnings) err << "vestora-cli: warning: " << w << '\n';
+  for (const auto& m : fit.messages) err << "vestora-cli: " << m << '\n';
+  if (fit.refused) return kBadInput;
+  if (args.has("--json")) {
+    nlohmann::ordered_json j, wanted, results, reached;
+    for (const TargetOutcome& t : fit.targets) {
+      wanted[t.name] = jsonFloat(t.target);
+      results[t.name] = jsonFloat(t.result);
+      reached[t.name] = t.reached;
+    }
+    j["targets"] = wanted;
+    j["results"] = results;
+    j["reached"] = reached;
+    j["iterations"] = fit.iterations;
+    j["ms"] = std::round(ms * 10) / 10;
+    out << j.dump(2) << '\n';
+  } else {
+    char line[160];
+    for (const TargetOutcome& t : fit.targets) {
+      std::snprintf(line, sizeof line, "%-10s target %7.1f  measures %7.2f %-3s  %s\n",
+                    t.name.c_str(), t.target, t.result, t.name == "weight" ? "jin" : "cm",
+                    t.reached ? "reached" : "NOT reached");
+      out << line;
+    }
+    std::snprintf(line, sizeof line, "%d rounds, %.1f ms\n", fit.iterations, ms);
+    out << line;
+  }
+  return fit.allReached() ? kOk : kBadInput;
+}
+
+}  // namespace
+
 int runShape(const Args& args, std::ostream& out, std::ostream& err) {
+  if (const auto measures = args.value("--measures")) {
+    if (args.value("--region") || args.value("--amount") || args.value("--target")) {
+      err << "vestora-cli: shape takes either --measures or --region with --amount or --target\n";
+      return kUsage;
+    }
+    return runShapeToMeasures(args, *measures, out, err);
+  }
   bool bad = false;
   const auto amount = number(args, "--amount", err, bad);
   const auto target = number(args, "--target", err, bad);
@@ -177,7 +246,7 @@ int runShape(const Args& args, std::ostream& out, std::ostream& err) {
   const auto body = chooseBody(args, err);
   if (bad || !body) return kUsage;
   if (!region || amount.has_value() == target.has_value()) {
-    err << "vestora-cli: shape needs --region and one of --amount or --target\n";
+    err << "vestora-cli: shape needs --measures, or --region and one of --amount or --target\n";
     return kUsage;
   }
   const std::string name = regionName(*region);

@@ -33,6 +33,8 @@ constexpr const char* kUsageText =
     "                                     put a garment on a body and report the fit\n"
     "  shape --region R (--amount A | --target CM) [--json]\n"
     "                                     reshape one region of the woman's body\n"
+    "  shape --measures \"height=165,waist=70,...\" [--json]\n"
+    "                                     fit the woman's body to a set of measures\n"
 #ifdef VESTORA_CLI_RENDER
     "  render --out FILE.png|.jpg [--body B] [--garment PATH] [--sheet] ...\n"
     "                                     draw one frame of the 3D view without a display\n"
@@ -182,14 +184,15 @@ const std::map<std::string, Command>& commands() {
       {"shape",
        {kShapeHelp,
         {"--json"},
-        {"--root", "--body", "--region", "--amount", "--target"},
+        {"--root", "--body", "--region", "--amount", "--target", "--measures"},
         runShape}},
 #ifdef VESTORA_CLI_RENDER
       {"render",
        {kRenderHelp,
         {"--sheet", "--no-multisample"},
         {"--root", "--out", "--width", "--image-height", "--body", "--height", "--weight",
-         "--month", "--garment", "--azimuth", "--elevation", "--distance", "--frames"},
+         "--month", "--garment", "--azimuth", "--elevation", "--distance", "--frames", "--tool",
+         "--points", "--unit"},
         runRender}},
 #endif
       {"get", {kGetHelp, {}, {}, runGet}},

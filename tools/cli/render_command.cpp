@@ -1,5 +1,7 @@
 #include "cli/render_command.h"
 
+#include <array>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -11,6 +13,7 @@
 #include "platform/data_path.h"
 #include "platform/file_io.h"
 #include "platform/root_dir.h"
+#include "view/freehand_drawing.h"
 #include "view/gl_view.h"
 #include "view/image_codecs.h"
 #include "view/offscreen_context.h"
@@ -22,7 +25,8 @@ const char* const kRenderHelp =
     "                          [--image-height H] [--body NAME-OR-PATH] [--height CM]\n"
     "                          [--weight JIN] [--month M] [--garment PATH] [--azimuth A]\n"
     "                          [--elevation E] [--distance D] [--sheet] [--frames N]\n"
-    "                          [--no-multisample]\n"
+    "                          [--tool linear|height|curve|girth --points X,Y[,X,Y]]\n"
+    "                          [--unit cm|inch] [--no-multisample]\n"
     "Draws one frame of the 3D view without a display, as the program draws it: the\n"
     "backdrop, the logo buttons, the body (shaped like the body editor does with --height,\n"
     "--weight, --month) and the garment put on as 'fit' does, seen from the view's camera\n"
@@ -32,7 +36,12 @@ const char* const kRenderHelp =
     "--frames N draws the frame N times (default 1) and also prints the mean time of\n"
     "the frames after the first, which compiles the display lists. The frame is drawn\n"
     "with 4x multisampling where the driver offers it; --no-multisample draws it plain\n"
-    "(much faster on a software renderer).\n";
+    "(much faster on a software renderer).\n"
+    "--tool measures the body and uses a freehand tool as a user of the window would:\n"
+    "--points gives the window pixels (from the top left) clicked on the body, one or\n"
+    "two for linear and height, one for girth, the two ends of the stroke for curve;\n"
+    "the marks and the value are drawn and the value is printed. --unit sets the\n"
+    "unit of the sheet and the marks.\n";
 
 namespace {
 
@@ -100,6 +109,34 @@ std::optional<int> side(const Args& args, const std::string& option, int fallbac
   return static_cast<int>(*value);
 }
 
+// "X,Y[,X,Y]" as whole pixels.
+std::optional<std::vector<std::array<int, 2>>> pointList(const std::string& text) {
+  std::vector<int> values;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t comma = text.find(',', start);
+    const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    int v = 0;
+    const auto r = std::from_chars(item.data(), item.data() + item.size(), v);
+    if (item.empty() || r.ec != std::errc() || r.ptr != item.data() + item.size()) return std::nullopt;
+    values.push_back(v);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  if (values.size() != 2 && values.size() != 4) return std::nullopt;
+  std::vector<std::array<int, 2>> points;
+  for (std::size_t i = 0; i < values.size(); i += 2) points.push_back({values[i], values[i + 1]});
+  return points;
+}
+
+std::optional<FreehandTool> toolNamed(const std::string& name) {
+  if (name == "linear") return FreehandTool::LinearDistance;
+  if (name == "height") return FreehandTool::Height;
+  if (name == "curve") return FreehandTool::CurveLength;
+  if (name == "girth") return FreehandTool::FreeGirth;
+  return std::nullopt;
+}
+
 }  // namespace
 
 int runRender(const Args& args, std::ostream& out, std::ostream& err) {
@@ -122,6 +159,35 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
     } else {
       frames = static_cast<int>(*framesArg);
     }
+  }
+  std::optional<FreehandTool> tool;
+  std::vector<std::array<int, 2>> points;
+  if (const auto name = args.value("--tool")) {
+    tool = toolNamed(*name);
+    if (!tool) {
+      err << "vestora-cli: --tool is linear, height, curve or girth, not \"" << *name << "\"\n";
+      bad = true;
+    }
+    const auto list = args.value("--points");
+    const auto parsed = list ? pointList(*list) : std::nullopt;
+    if (!parsed) {
+      err << "vestora-cli: --tool needs --points X,Y or X,Y,X,Y (window pixels)\n";
+      bad = true;
+    } else {
+      points = *parsed;
+    }
+    if (tool == FreehandTool::CurveLength && points.size() != 2) {
+      err << "vestora-cli: the curve tool needs the two ends of its stroke: --points X,Y,X,Y\n";
+      bad = true;
+    }
+  } else if (args.value("--points")) {
+    err << "vestora-cli: --points goes with --tool\n";
+    bad = true;
+  }
+  const auto unit = args.value("--unit");
+  if (unit && *unit != "cm" && *unit != "inch") {
+    err << "vestora-cli: --unit is cm or inch\n";
+    bad = true;
   }
   const auto body = chooseBody(args, err);
   const auto outPath = args.value("--out");
@@ -151,6 +217,7 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
   const std::string root = args.value("--root").value_or(GetRootDir());
   GlView view(host, root);
   if (!loadBody(view.avatar(), *body, err)) return kBadInput;
+  view.afterBodyLoaded();
 
   if (garmentArg) {
     const std::string path = (*garmentArg)[0] == '\\' ? dataPath(root, *garmentArg) : *garmentArg;
@@ -168,10 +235,32 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
   if (azimuth) view.camera.azimuth = *azimuth;
   if (elevation) view.camera.elevation = clampElevation(*elevation);
   if (distance) view.camera.distance = *distance;
-  if (args.has("--sheet")) {
-    view.measurementSheet = true;
+  if (unit == "inch") view.unitFactor = 2.54f;
+  if (args.has("--sheet") || tool) {
+    view.measurementSheet = args.has("--sheet");
     RenderDialogs dialogs(err);
-    view.measurer().MeasureBody(view.avatar(), &dialogs);
+    if (!view.measurer().MeasureBody(view.avatar(), &dialogs) && tool) return kBadInput;
+  }
+  std::string toolLine;
+  if (tool) {
+    view.marksShown = false;
+    // A first frame gives the camera the clicks are turned back through.
+    view.DrawScene(false);
+    if (!view.ToggleMeasureTool(*tool)) return kBadInput;
+    if (*tool == FreehandTool::CurveLength) {
+      view.onLeftDown(points[0][0], points[0][1], {});
+      view.onMouseMove(points[1][0], points[1][1], {true, false}, {});
+      view.onLeftUp(points[1][0], points[1][1], {});
+    } else {
+      for (const auto& p : points) {
+        view.onLeftDown(p[0], p[1], {});
+        view.onLeftUp(p[0], p[1], {});
+        view.DrawScene(false);  // the pick happens in the frame
+      }
+    }
+    const auto value = view.freehand.activeValue();
+    toolLine = value ? "freehand " + *args.value("--tool") + ": " + freehandValueText(*value, view.unitFactor) + "\n"
+                     : "freehand " + *args.value("--tool") + ": no value (the points missed the body)\n";
   }
 
   // Each frame is read back, so that its time includes the drawing itself.
@@ -200,7 +289,7 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
   char line[512];
   std::snprintf(line, sizeof line, "wrote %s: %d x %d pixels, frame drawn in %.1f ms\n",
                 outPath->c_str(), *width, *height, firstMs);
-  out << line;
+  out << line << toolLine;
   if (frames > 1) {
     std::snprintf(line, sizeof line, "%d more frames: %.2f ms each\n", frames - 1,
                   laterMs / (frames - 1));

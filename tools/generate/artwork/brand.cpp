@@ -166,20 +166,13 @@ void logos(ArtworkSet& set) {
   }
 }
 
-// \model\ChineseFonts.jpg: the paper the measurement sheet is printed on;
-// the sheet's text covers its left part, a measuring tape runs down its
-// right edge.
+// \model\ChineseFonts.jpg: the paper the measurement sheet is printed on.
+// The view stretches its middle and keeps a 24-texel border at every edge
+// unscaled, so the border and the grain must survive both.
 void sheetPaper(ArtworkSet& set) {
   constexpr int kSize = 512;
   Canvas c(kSize, kSize, kPanel);
-  c.fill(Shape().rectOutline({10, 10, kSize - 10, kSize - 10}, 18, 2), kHairline);
-  const double tapeX = kSize - 44;
-  drawTape(c, {tapeX, 40}, {tapeX, kSize - 40}, 26, 8, hex(0xF3E7DC), hex(0xD9B9A8));
-  const Fonts& fonts = set.fonts();
-  for (int i = 1; i <= 9; ++i) {
-    const double y = 40 + 4 + 40.0 * i;
-    drawText(c, fonts, {10, false, 1.0, 0}, tapeX + 3, y + 4, std::to_string(i * 5), hex(0xC9A898));
-  }
+  c.fill(Shape().rectOutline({4, 4, kSize - 4, kSize - 4}, 14, 1.5), kHairline);
   addGrain(c, 512, 0.5);
   set.file(kSheetPaperPath, encodeJpeg(kSize, kSize, c.rgb(), kPictureQuality));
 }
