@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -43,6 +45,18 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// A hash of a model's vertex positions, bit for bit: equal only for the
+// same shape.
+inline std::uint64_t vertexHash(const GlmModel& model) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (const float f : model.vertices) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &f, sizeof bits);
+    h = (h ^ bits) * 1099511628211ull;
+  }
+  return h;
+}
 
 inline std::string readAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -12,13 +12,8 @@
 namespace vestora::app {
 namespace {
 
-wxString fromUtf8(const std::string& text) { return wxString::FromUTF8(text); }
-
-wxStaticText* caption(wxWindow* parent, const char* text, const wxColour& colour = kPageInk) {
-  auto* label = new wxStaticText(parent, wxID_ANY, wxString::FromUTF8(text));
-  label->SetFont(PanelFont(13));
-  label->SetForegroundColour(colour);
-  return label;
+wxString fromUtf8(const std::string& text) {
+  return wxString::FromUTF8(text);
 }
 
 constexpr int kSliderCaptionWidth = 104;
@@ -75,19 +70,19 @@ void CBodyEditPage::build() {
     field->SetMinSize(wxSize(72, 26));
     field->SetFont(PanelFont(13));
     field->Bind(wxEVT_TEXT_ENTER, &CBodyEditPage::onEnter, this);
-    grid->Add(caption(basics, text), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(PageText(basics, text), 0, wxALIGN_CENTER_VERTICAL);
     grid->Add(field, 0, wxALIGN_CENTER_VERTICAL);
-    grid->Add(caption(basics, unit, kPageMuted), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(PageText(basics, unit, 13, kPageMuted), 0, wxALIGN_CENTER_VERTICAL);
     return field;
   };
   const BodySettings defaults;
   height_ = addField("女性着鞋身高(=净高+6cm)", kHeightField, fieldText(defaults.heightCm), "cm");
   weight_ = addField("女性基础体重(斤)", kWeightField, fieldText(defaults.weightJin), "斤");
   month_ = addField("孕期体型", kMonthField, fieldText(defaults.month), "月");
-  childHeight_ = addField("儿童身高（cm）", kChildHeightField, fieldText(defaults.childHeightCm), "cm");
+  childHeight_ =
+      addField("儿童身高（cm）", kChildHeightField, fieldText(defaults.childHeightCm), "cm");
   basicsSizer->Add(grid, 0, wxEXPAND | wxLEFT | wxRIGHT, 14);
-  auto* hint = caption(basics, "修改数值后按回车键应用到人体。", kPageMuted);
-  hint->SetFont(PanelFont(12));
+  auto* hint = PageText(basics, "修改数值后按回车键应用到人体。", 12, kPageMuted);
   basicsSizer->Add(hint, 0, wxLEFT | wxTOP, 14);
   auto* badges = new wxBoxSizer(wxHORIZONTAL);
   bodyMass_ = new ValueBadge(basics, wxSize(196, 24), kSlateFill);
@@ -112,7 +107,7 @@ void CBodyEditPage::build() {
   for (int i = 0; i < kBodySliderCount; ++i) {
     const BodySlider& spec = kBodySliders[static_cast<std::size_t>(i)];
     wxWindow* section = sections_[static_cast<std::size_t>(spec.group)];
-    auto* label = caption(section, spec.caption);
+    auto* label = PageText(section, spec.caption);
     label->SetMinSize(wxSize(kSliderCaptionWidth, -1));
     auto* slider = new SkinSlider();
     slider->Create(section, kSliderIdBase + i, wxDefaultPosition, wxSize(160, 26));

@@ -38,13 +38,6 @@ constexpr ToolButton kTools[4] = {
 constexpr const char* kIdleInstructions =
     "先点“自动测量”，再选一种自定义测量工具。测量时用右键拖动转动人体，F2 显示或隐藏测量表。";
 
-wxStaticText* text(wxWindow* parent, const char* utf8, int pixels, const wxColour& colour) {
-  auto* label = new wxStaticText(parent, wxID_ANY, wxString::FromUTF8(utf8));
-  label->SetFont(PanelFont(pixels));
-  label->SetForegroundColour(colour);
-  return label;
-}
-
 std::string measureText(const char* what, float cm, float unitFactor) {
   return std::string(what) + " " + freehandValueText(cm, unitFactor);
 }
@@ -61,10 +54,11 @@ CMeasurePage::CMeasurePage(wxWindow* parent)
   auto* autoHeader = new SectionHeader(this, wxString::FromUTF8("自动测量"), true, false);
   page->Add(autoHeader, 0, wxEXPAND);
   auto* measure = new SkinButton(this, kAutoMeasure);
-  ApplyPanelButtonFaces(measure, wxString::FromUTF8("自动测量"), wxSize(200, 36), PanelButtonStyle::Primary, 5);
+  ApplyPanelButtonFaces(measure, wxString::FromUTF8("自动测量"), wxSize(200, 36),
+                        PanelButtonStyle::Primary, 5);
   measure->SetToolTip(wxString::FromUTF8("测量胸围、腰围、臀围等 25 项尺寸"));
   page->Add(measure, 0, wxLEFT | wxTOP, 14);
-  summary_ = text(this, "尚未测量。", 13, kPageMuted);
+  summary_ = PageText(this, "尚未测量。", 13, kPageMuted);
   page->Add(summary_, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 14);
 
   auto* freehandHeader = new SectionHeader(this, wxString::FromUTF8("自定义测量"), true, false);
@@ -73,11 +67,12 @@ CMeasurePage::CMeasurePage(wxWindow* parent)
   auto* tools = new wxGridSizer(2, 10, 10);
   for (const ToolButton& t : kTools) {
     auto* b = new SkinButton(this, t.id);
-    ApplyPanelButtonFaces(b, wxString::FromUTF8(t.label), wxSize(150, 32), PanelButtonStyle::Secondary, t.icon);
+    ApplyPanelButtonFaces(b, wxString::FromUTF8(t.label), wxSize(150, 32),
+                          PanelButtonStyle::Secondary, t.icon);
     tools->Add(b, 0);
   }
   page->Add(tools, 0, wxLEFT | wxTOP, 14);
-  instructions_ = text(this, kIdleInstructions, 13, kPageMuted);
+  instructions_ = PageText(this, kIdleInstructions, 13, kPageMuted);
   page->Add(instructions_, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 14);
   readout_ = new ValueBadge(this, wxSize(200, 26), palette::kAccent);
   readout_->Hide();
@@ -87,10 +82,12 @@ CMeasurePage::CMeasurePage(wxWindow* parent)
   page->Add(sheetHeader, 0, wxEXPAND | wxTOP, 14);
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   auto* marks = new SkinButton(this, kShowMarks);
-  ApplyPanelButtonFaces(marks, wxString::FromUTF8("显示标志"), wxSize(150, 32), PanelButtonStyle::Secondary, 6);
+  ApplyPanelButtonFaces(marks, wxString::FromUTF8("显示标志"), wxSize(150, 32),
+                        PanelButtonStyle::Secondary, 6);
   marks->SetToolTip(wxString::FromUTF8("显示或隐藏测量标志和测量表"));
   auto* save = new SkinButton(this, kSave);
-  ApplyPanelButtonFaces(save, wxString::FromUTF8("保存"), wxSize(150, 32), PanelButtonStyle::Secondary, 7);
+  ApplyPanelButtonFaces(save, wxString::FromUTF8("保存"), wxSize(150, 32),
+                        PanelButtonStyle::Secondary, 7);
   save->SetToolTip(wxString::FromUTF8("把测量结果保存为文本文件"));
   row->Add(marks, 0, wxRIGHT, 10);
   row->Add(save, 0);
@@ -108,7 +105,9 @@ CMeasurePage::CMeasurePage(wxWindow* parent)
   });
 }
 
-SkinButton* CMeasurePage::button(int id) const { return static_cast<SkinButton*>(FindWindow(id)); }
+SkinButton* CMeasurePage::button(int id) const {
+  return static_cast<SkinButton*>(FindWindow(id));
+}
 
 void CMeasurePage::Attach(CGLViewDlg* view) {
   view_ = view;
@@ -178,7 +177,8 @@ void CMeasurePage::ShowToolState() {
   for (const ToolButton& t : kTools)
     if (tool == t.tool) instructions = t.instructions, name = t.name;
   instructions_->SetLabel(wxString::FromUTF8(instructions));
-  readout_->SetText(value ? wxString::FromUTF8(measureText(name, *value, v.unitFactor)) : wxString());
+  readout_->SetText(value ? wxString::FromUTF8(measureText(name, *value, v.unitFactor))
+                          : wxString());
   readout_->Show(tool.has_value());
   if (r.measured) {
     summary_->SetLabel(wxString::FromUTF8(

@@ -25,18 +25,11 @@ struct MeasureField {
 };
 
 constexpr MeasureField kFields[CMeasuresDialog::kFieldCount] = {
-    {"height", "身高", "cm"},    {"weight", "体重", "斤"},      {"chest", "胸围", "cm"},
-    {"underbust", "下胸围", "cm"}, {"waist", "腰围", "cm"},       {"abdomen", "腹围", "cm"},
-    {"hip", "臀围", "cm"},       {"thigh", "大腿围", "cm"},     {"calf", "小腿围", "cm"},
-    {"knee", "膝围", "cm"},      {"neck", "颈根围", "cm"},      {"shoulder", "肩宽", "cm"},
+    {"height", "身高", "cm"},      {"weight", "体重", "斤"},  {"chest", "胸围", "cm"},
+    {"underbust", "下胸围", "cm"}, {"waist", "腰围", "cm"},   {"abdomen", "腹围", "cm"},
+    {"hip", "臀围", "cm"},         {"thigh", "大腿围", "cm"}, {"calf", "小腿围", "cm"},
+    {"knee", "膝围", "cm"},        {"neck", "颈根围", "cm"},  {"shoulder", "肩宽", "cm"},
 };
-
-wxStaticText* label(wxWindow* parent, const char* text, const wxColour& colour = kPageInk, int pixels = 13) {
-  auto* l = new wxStaticText(parent, wxID_ANY, wxString::FromUTF8(text));
-  l->SetFont(PanelFont(pixels));
-  l->SetForegroundColour(colour);
-  return l;
-}
 
 }  // namespace
 
@@ -46,26 +39,27 @@ CMeasuresDialog::CMeasuresDialog(wxWindow* parent, CGLViewDlg* view)
       view_(view) {
   SetBackgroundColour(palette::kPanel);
   auto* page = new wxBoxSizer(wxVERTICAL);
-  auto* intro = label(this,
-                      "填写您知道的尺寸（不必全部填写），人体会一次变成您的体型。"
-                      "身高为净身高，体重以斤计，其余为围度或宽度，单位厘米。",
-                      kPageMuted);
-  intro->Wrap(380);
+  auto* intro = PageText(this,
+                         "填写您知道的尺寸（不必全部填写），人体会一次变成您的体型。\n"
+                         "身高为净身高，体重以斤计，其余为围度或宽度，单位厘米。\n"
+                         "灰色数字是人体现在的尺寸。",
+                         13, kPageMuted);
   page->Add(intro, 0, wxALL, 16);
   auto* grid = new wxFlexGridSizer(2 * 3, 6, 10);
   for (int i = 0; i < kFieldCount; ++i) {
     const MeasureField& f = kFields[i];
-    auto* field = new wxTextCtrl(this, kFieldIdBase + i, wxEmptyString, wxDefaultPosition, wxSize(64, 26),
-                                 wxTE_RIGHT | wxTE_PROCESS_ENTER | wxBORDER_SIMPLE);
+    auto* field = new wxTextCtrl(this, kFieldIdBase + i, wxEmptyString, wxDefaultPosition,
+                                 wxSize(64, 26), wxTE_RIGHT | wxTE_PROCESS_ENTER | wxBORDER_SIMPLE);
     field->SetMinSize(wxSize(64, 26));
     field->SetFont(PanelFont(13));
     field->Bind(wxEVT_TEXT_ENTER, &CMeasuresDialog::onApply, this);
     fields_[static_cast<std::size_t>(i)] = field;
-    grid->Add(label(this, f.label), 0, wxALIGN_CENTER_VERTICAL | wxALIGN_RIGHT);
+    grid->Add(PageText(this, f.label), 0, wxALIGN_CENTER_VERTICAL | wxALIGN_RIGHT);
     grid->Add(field, 0, wxALIGN_CENTER_VERTICAL);
-    grid->Add(label(this, f.unit, kPageMuted), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
+    grid->Add(PageText(this, f.unit, 13, kPageMuted), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
   }
   page->Add(grid, 0, wxLEFT | wxRIGHT, 16);
+  showCurrentMeasures();
   auto* buttons = new wxBoxSizer(wxHORIZONTAL);
   auto* cancel = new wxButton(this, wxID_CANCEL, wxString::FromUTF8("取消"));
   auto* apply = new wxButton(this, wxID_OK, wxString::FromUTF8("应用"));
@@ -80,6 +74,25 @@ CMeasuresDialog::CMeasuresDialog(wxWindow* parent, CGLViewDlg* view)
   if (!fields_.empty()) fields_[0]->SetFocus();
 }
 
+void CMeasuresDialog::showCurrentMeasures() {
+  const GlView& v = view_->view();
+  if (!v.avatar().loaded()) return;
+  MeasureWanted wanted;
+  wanted.set(kChest).set(kWaist).set(kAbdomen).set(kHip).set(kUpperThigh).set(kCalf).set(kKnee);
+  wanted.set(kUnderBustResult).set(kNeckBaseResult);
+  const MeasureResults r = measureAvatar(v.avatar(), wanted);
+  const float values[kFieldCount] = {
+      r.heightCm,      v.bodySettings.weightJin, r.value[kChest], r.underBustCm,
+      r.value[kWaist], r.value[kAbdomen],        r.value[kHip],   r.value[kUpperThigh],
+      r.value[kCalf],  r.value[kKnee],           r.neckBaseCm,    r.shoulderWidthCm};
+  for (int i = 0; i < kFieldCount; ++i) {
+    if (!(values[i] > 0)) continue;
+    char hint[32];
+    std::snprintf(hint, sizeof hint, "%.1f", static_cast<double>(values[i]));
+    fields_[static_cast<std::size_t>(i)]->SetHint(hint);
+  }
+}
+
 std::string CMeasuresDialog::targetsText(std::string& problem) const {
   std::string text;
   for (int i = 0; i < kFieldCount; ++i) {
@@ -91,7 +104,8 @@ std::string CMeasuresDialog::targetsText(std::string& problem) const {
       return {};
     }
     char part[64];
-    std::snprintf(part, sizeof part, "%s%s=%g", text.empty() ? "" : ",", kFields[i].name, static_cast<double>(*value));
+    std::snprintf(part, sizeof part, "%s%s=%g", text.empty() ? "" : ",", kFields[i].name,
+                  static_cast<double>(*value));
     text += part;
   }
   return text;
@@ -118,12 +132,13 @@ bool CMeasuresDialog::Apply() {
   {
     wxBusyCursor wait;
     v.dropTransientState();
-    const WholeBodySettings current{girl ? settings.childHeightCm : settings.heightCm, settings.weightJin,
-                                    settings.month};
+    const WholeBodySettings current{girl ? settings.childHeightCm : settings.heightCm,
+                                    settings.weightJin, settings.month};
     fit = fitBodyToTargets(v.shaper(), targets.value(), current);
   }
   if (fit.refused) {
-    std::string why = fit.messages.empty() ? std::string(kNoFineShapingMessage) : fit.messages.front();
+    std::string why =
+        fit.messages.empty() ? std::string(kNoFineShapingMessage) : fit.messages.front();
     dialogs.showMessage(why, "", MessageIcon::Information);
     return false;
   }
@@ -144,8 +159,9 @@ bool CMeasuresDialog::Apply() {
         if (t.name == f.name) field = &f;
       if (!field) continue;
       char line[160];
-      std::snprintf(line, sizeof line, "\n%s：目标 %.1f %s，最接近 %.1f %s（相差 %.1f %s）", field->label,
-                    static_cast<double>(t.target), field->unit, static_cast<double>(t.result), field->unit,
+      std::snprintf(line, sizeof line, "\n%s：目标 %.1f %s，最接近 %.1f %s（相差 %.1f %s）",
+                    field->label, static_cast<double>(t.target), field->unit,
+                    static_cast<double>(t.result), field->unit,
                     static_cast<double>(std::abs(t.target - t.result)), field->unit);
       report += line;
     }

@@ -30,6 +30,8 @@ class CMeasuresDialog : public wxDialog {
 
  private:
   void onApply(wxCommandEvent& event);
+  // The body's present measures as the fields' hints.
+  void showCurrentMeasures();
 
   CGLViewDlg* view_;
   std::array<wxTextCtrl*, kFieldCount> fields_{};

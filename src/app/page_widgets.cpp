@@ -15,7 +15,15 @@ const wxColour kPageMuted(0x6E, 0x6A, 0x64);
 const wxColour kValueGrey(0x73, 0x73, 0x73);
 const wxColour kSlateFill(0x3A, 0x3F, 0x4D);
 
-SectionHeader::SectionHeader(wxWindow* parent, const wxString& caption, bool expanded, bool collapsible)
+wxStaticText* PageText(wxWindow* parent, const char* utf8, int pixels, const wxColour& colour) {
+  auto* text = new wxStaticText(parent, wxID_ANY, wxString::FromUTF8(utf8));
+  text->SetFont(PanelFont(pixels));
+  text->SetForegroundColour(colour);
+  return text;
+}
+
+SectionHeader::SectionHeader(wxWindow* parent, const wxString& caption, bool expanded,
+                             bool collapsible)
     : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxSize(-1, kHeight), wxBORDER_NONE),
       caption_(caption),
       expanded_(expanded),

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include <wx/stattext.h>
 #include <wx/window.h>
 
 namespace vestora::app {
@@ -52,5 +53,9 @@ class ValueBadge : public wxWindow {
 
 // Ink, muted ink and the badges' fills.
 extern const wxColour kPageInk, kPageMuted, kValueGrey, kSlateFill;
+
+// A text of the pages (UTF-8) in the panels' font at `pixels` pixels.
+wxStaticText* PageText(wxWindow* parent, const char* utf8, int pixels = 13,
+                       const wxColour& colour = kPageInk);
 
 }  // namespace vestora::app

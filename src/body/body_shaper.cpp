@@ -345,6 +345,7 @@ bool BodyShaper::deformRegion(ShapeRegion& r, std::string_view pattern, const Ve
                               BodySide side) {
   if (!r.lattice) return false;
   if (!applyRegionPattern(pattern, *r.lattice, amount, side)) return false;
+  const std::vector<Vec3f> before = std::move(r.positions);
   r.positions = r.lattice->deformed();
   for (std::size_t i = 0; i < r.vertices.size(); ++i) {
     SkinVertex& s = avatar_.skin[r.vertices[i]];
@@ -352,6 +353,15 @@ bool BodyShaper::deformRegion(ShapeRegion& r, std::string_view pattern, const Ve
     s.y = r.positions[i].y;
     s.z = r.positions[i].z;
   }
+  // The rings round the region ease its border's move into the body.
+  if (before.size() == r.positions.size())
+    for (const SkirtVertex& k : r.skirt) {
+      const auto b = static_cast<std::size_t>(k.border);
+      SkinVertex& s = avatar_.skin[static_cast<std::size_t>(k.record)];
+      s.x += k.weight * (r.positions[b].x - before[b].x);
+      s.y += k.weight * (r.positions[b].y - before[b].y);
+      s.z += k.weight * (r.positions[b].z - before[b].z);
+    }
   return true;
 }
 

@@ -15,15 +15,29 @@
 namespace vestora {
 
 inline constexpr std::size_t kMaxShapeRegions = 40;
+// Rings of body vertices round a region that ease its border's moves into
+// the rest of the body.
+inline constexpr int kSkirtRings = 10;
+
+// A body vertex next to a region (not in it) that follows the region's
+// border: it moves by `weight` times the move of its nearest border vertex.
+struct SkirtVertex {
+  int record = 0;    // 0-based body record
+  int border = 0;    // region-local index of the border vertex it follows
+  float weight = 0;  // 1 beside the border, falling to 0 kSkirtRings rings out
+};
 
 struct ShapeRegion {
-  std::string name;                          // as in the region file, leading blank kept
-  std::vector<int> vertices;                 // 0-based body records, ascending
-  std::vector<Vec3f> positions;              // current positions of those vertices
+  std::string name;                           // as in the region file, leading blank kept
+  std::vector<int> vertices;                  // 0-based body records, ascending
+  std::vector<Vec3f> positions;               // current positions of those vertices
   std::vector<std::array<int, 3>> triangles;  // region-local corner numbers
-  Vec3f minimum, maximum;                    // the region's box
-  Vec3f pivot;                               // box middle in x and y, the body's middle in z
-  std::unique_ptr<ShapeLattice> lattice;     // while selected
+  Vec3f minimum, maximum;                     // the region's box
+  Vec3f pivot;                                // box middle in x and y, the body's middle in z
+  std::unique_ptr<ShapeLattice> lattice;      // while selected
+  // The vertices round the region that follow its border, so that a
+  // reshaped region meets the rest of the body without a step.
+  std::vector<SkirtVertex> skirt;
 
   // Takes the current positions from the avatar's records.
   void refreshFrom(const Avatar& avatar);

@@ -95,7 +95,8 @@ void drawIcon(wxGraphicsContext& g, int icon, double x, double cy, const wxColou
   g.StrokePath(p);
 }
 
-wxBitmap drawFace(const wxString& label, const wxSize& size, PanelButtonStyle style, int icon, State state) {
+wxBitmap drawFace(const wxString& label, const wxSize& size, PanelButtonStyle style, int icon,
+                  State state) {
   wxBitmap bitmap(size.x, size.y, 24);
   wxMemoryDC dc(bitmap);
   dc.SetBackground(wxBrush(kPanel));
@@ -148,12 +149,13 @@ wxBitmap drawFace(const wxString& label, const wxSize& size, PanelButtonStyle st
 
 wxFont PanelFont(int pixels, bool bold) {
   wxFont font(wxFontInfo(wxSize(0, pixels)).FaceName("WenQuanYi Micro Hei").Bold(bold));
-  if (!font.IsOk()) font = wxFont(wxFontInfo(wxSize(0, pixels)).Family(wxFONTFAMILY_SWISS).Bold(bold));
+  if (!font.IsOk())
+    font = wxFont(wxFontInfo(wxSize(0, pixels)).Family(wxFONTFAMILY_SWISS).Bold(bold));
   return font;
 }
 
-PanelButtonFaces MakePanelButtonFaces(const wxString& label, const wxSize& size, PanelButtonStyle style,
-                                      int icon) {
+PanelButtonFaces MakePanelButtonFaces(const wxString& label, const wxSize& size,
+                                      PanelButtonStyle style, int icon) {
   PanelButtonFaces faces;
   faces.face[0] = drawFace(label, size, style, icon, State::Normal);
   faces.face[1] = drawFace(label, size, style, icon, State::Selected);

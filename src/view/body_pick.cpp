@@ -7,7 +7,7 @@
 namespace vestora {
 
 std::optional<std::pair<int, float>> nearestFeedbackTriangle(std::span<const float> feedback,
-                                                            float mouseX, float mouseY) {
+                                                             float mouseX, float mouseY) {
   constexpr std::size_t kVertex = 3;  // GL_3D: x, y, z
   std::optional<std::pair<int, float>> best;
   int current = -1;
@@ -35,7 +35,8 @@ std::optional<std::pair<int, float>> nearestFeedbackTriangle(std::span<const flo
             const float* p = &feedback[first + c * kVertex];
             return Point3{p[0], p[1], p[2]};
           };
-          const auto depth = windowTriangleDepth({corner(0), corner(k), corner(k + 1)}, mouseX, mouseY);
+          const auto depth =
+              windowTriangleDepth({corner(0), corner(k), corner(k + 1)}, mouseX, mouseY);
           if (depth && current >= 0 && (!best || *depth < best->second)) best = {{current, *depth}};
         }
         i += corners * kVertex;
@@ -91,8 +92,8 @@ std::optional<BodyPick> pickBodyPoint(const Avatar& avatar, int x, int glY) {
 std::optional<Vec3f> unprojectWindowPoint(const ViewMatrices& m, double x, double y, double depth) {
   if (!m.valid) return std::nullopt;
   GLdouble px = 0, py = 0, pz = 0;
-  if (gluUnProject(x, y, depth, m.modelview.data(), m.projection.data(), m.viewport.data(), &px, &py,
-                   &pz) != GL_TRUE)
+  if (gluUnProject(x, y, depth, m.modelview.data(), m.projection.data(), m.viewport.data(), &px,
+                   &py, &pz) != GL_TRUE)
     return std::nullopt;
   return Vec3f{static_cast<float>(px), static_cast<float>(py), static_cast<float>(pz)};
 }
@@ -100,8 +101,8 @@ std::optional<Vec3f> unprojectWindowPoint(const ViewMatrices& m, double x, doubl
 std::optional<std::array<double, 3>> projectModelPoint(const ViewMatrices& m, const Vec3f& p) {
   if (!m.valid) return std::nullopt;
   GLdouble wx = 0, wy = 0, wz = 0;
-  if (gluProject(p.x, p.y, p.z, m.modelview.data(), m.projection.data(), m.viewport.data(), &wx, &wy,
-                 &wz) != GL_TRUE)
+  if (gluProject(p.x, p.y, p.z, m.modelview.data(), m.projection.data(), m.viewport.data(), &wx,
+                 &wy, &wz) != GL_TRUE)
     return std::nullopt;
   return std::array<double, 3>{wx, wy, wz};
 }

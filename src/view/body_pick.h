@@ -25,9 +25,9 @@ struct ViewMatrices {
 };
 
 struct BodyPick {
-  Vec3f point;       // model units
+  Vec3f point;        // model units
   int triangle = -1;  // 0-based body triangle
-  float depth = 0;   // window depth, 0 near … 1 far
+  float depth = 0;    // window depth, 0 near … 1 far
 };
 
 // Floats the feedback of one body triangle may take: its pass-through
@@ -42,7 +42,7 @@ inline constexpr int kFeedbackFloatsPerTriangle = 2 + 2 + 9 * 3;
 // window depth at the mouse; every token is stepped over by its own length,
 // and a truncated buffer ends the walk.
 std::optional<std::pair<int, float>> nearestFeedbackTriangle(std::span<const float> feedback,
-                                                            float mouseX, float mouseY);
+                                                             float mouseX, float mouseY);
 
 // The skin point under the window point (x, glY) with the GL matrices that
 // are current (the camera's). Needs the GL context. Nothing when the mouse

@@ -9,7 +9,38 @@
 namespace vestora {
 namespace {
 
-void vertex(const Vec3f& p) { glVertex3f(p.x, p.y, p.z); }
+void vertex(const Vec3f& p) {
+  glVertex3f(p.x, p.y, p.z);
+}
+
+// Window pixels (origin bottom left) for what is drawn while it lives,
+// unlit and over everything; the matrices and the state come back after.
+class ScreenSpace {
+ public:
+  ScreenSpace(int width, int height) {
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT | GL_COLOR_BUFFER_BIT |
+                 GL_LINE_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluOrtho2D(0, width, 0, height);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+  }
+  ~ScreenSpace() {
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+  }
+  ScreenSpace(const ScreenSpace&) = delete;
+  ScreenSpace& operator=(const ScreenSpace&) = delete;
+};
 
 // The traced path (a loop or a curve on the skin), once; the caller sets
 // the depth test and the alpha.
@@ -69,7 +100,8 @@ void drawPoints(const FreehandMeasure& f, GLUquadric* quadric) {
 std::string freehandValueText(float centimetres, float unitFactor) {
   const bool inches = unitFactor != 1.0f && unitFactor > 0;
   char text[48];
-  std::snprintf(text, sizeof text, "%.2f %s", static_cast<double>(centimetres / (inches ? unitFactor : 1.0f)),
+  std::snprintf(text, sizeof text, "%.2f %s",
+                static_cast<double>(centimetres / (inches ? unitFactor : 1.0f)),
                 inches ? "inch" : "cm");
   return text;
 }
@@ -89,8 +121,8 @@ std::optional<Vec3f> freehandLabelAnchor(const FreehandMeasure& f) {
 
 void drawFreehandMarks(const FreehandMeasure& f) {
   if (!f.active() || (!isPicked(f.points[0]) && f.path.empty())) return;
-  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT | GL_DEPTH_BUFFER_BIT | GL_COLOR_BUFFER_BIT |
-               GL_VIEWPORT_BIT);
+  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT | GL_DEPTH_BUFFER_BIT |
+               GL_COLOR_BUFFER_BIT | GL_VIEWPORT_BIT);
   glDisable(GL_TEXTURE_2D);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -131,17 +163,7 @@ void drawFreehandValue(GlFont& font, const FreehandMeasure& f, const ViewMatrice
   x = std::max(6.0f, x);
   y = std::min(std::max(8.0f, y), static_cast<float>(vh - 16));
 
-  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT | GL_COLOR_BUFFER_BIT);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  gluOrtho2D(0, vw, 0, vh);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glDisable(GL_LIGHTING);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_TEXTURE_2D);
+  const ScreenSpace screen(vw, vh);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   // A small tag: warm white with an accent edge on the left.
@@ -151,25 +173,10 @@ void drawFreehandValue(GlFont& font, const FreehandMeasure& f, const ViewMatrice
   glRectf(x - 6, y - 5, x - 4, y + 14);
   glColor3f(0.137f, 0.149f, 0.173f);
   font.PrintText(x, y, text);
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopAttrib();
 }
 
 void drawStrokeOverlay(int width, int height, std::array<int, 2> a, std::array<int, 2> b) {
-  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT | GL_LINE_BIT);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  gluOrtho2D(0, width, 0, height);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glDisable(GL_LIGHTING);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_TEXTURE_2D);
+  const ScreenSpace screen(width, height);
   glLineWidth(2.0f);
   glEnable(GL_LINE_STIPPLE);
   glLineStipple(3, 0x5555);
@@ -178,11 +185,6 @@ void drawStrokeOverlay(int width, int height, std::array<int, 2> a, std::array<i
   glVertex2i(a[0], a[1]);
   glVertex2i(b[0], b[1]);
   glEnd();
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopAttrib();
 }
 
 }  // namespace vestora

@@ -34,7 +34,8 @@ std::vector<std::string_view> splitLines(std::string_view text) {
 }
 
 // Compiles the list of one glyph; the error message when FreeType fails.
-const char* buildGlyph(FT_Face face, unsigned char code, GLuint list, GLuint texture, int& advance) {
+const char* buildGlyph(FT_Face face, unsigned char code, GLuint list, GLuint texture,
+                       int& advance) {
   if (FT_Load_Glyph(face, FT_Get_Char_Index(face, code), FT_LOAD_DEFAULT))
     return kFtLoadGlyphFailed;
   FT_Glyph glyph = nullptr;

@@ -59,7 +59,8 @@ void GlView::afterBodyLoaded() {
   // The woman's shaping regions come with her body; without them the body
   // page's sliders shape nothing (the rest of the program still works).
   if (avatar_.modelName() == "woman") {
-    if (const auto regions = shaper_->LoadShapeRegions(kindResources("woman")->wholeBodyGroup); !regions)
+    if (const auto regions = shaper_->LoadShapeRegions(kindResources("woman")->wholeBodyGroup);
+        !regions)
       avatar_.warnings.push_back(regions.error().message());
   }
   freehand.clear();
@@ -329,11 +330,11 @@ void GlView::drawFrame(bool withOverlay) {
     glPushMatrix();
     const GlFont& font = *font_;
     const TextWidth width = [&font](std::string_view text) { return font.textWidth(text); };
-    DrawMeasurementSheet(*font_,
-                         buildMeasurementSheet(measurer_.results(), freehand.values, freehand.tools,
-                                               unitFactor, width_, height_,
-                                               font.isOpen() ? width : TextWidth{}),
-                         gl_->slots[kSheetBackdropSlot]);
+    DrawMeasurementSheet(
+        *font_,
+        buildMeasurementSheet(measurer_.results(), freehand.values, freehand.tools, unitFactor,
+                              width_, height_, font.isOpen() ? width : TextWidth{}),
+        gl_->slots[kSheetBackdropSlot]);
     glPopMatrix();
   }
   drawFreehandValue(*font_, freehand, matrices_, unitFactor);

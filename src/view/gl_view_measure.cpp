@@ -59,7 +59,8 @@ std::optional<BodyPick> GlView::pickAt(int x, int y) {
 void GlView::pickForTools() {
   if (!pickB_.set() || !freehand.takesPoints() || !avatar_.loaded()) return;
   // The camera's matrices are current here: the body was just drawn with them.
-  if (const auto pick = pickBodyPoint(avatar_, pickB_.x, pickB_.y)) freehand.pick(avatar_, pick->point);
+  if (const auto pick = pickBodyPoint(avatar_, pickB_.x, pickB_.y))
+    freehand.pick(avatar_, pick->point);
 }
 
 void GlView::finishStroke(int x, int y) {

@@ -50,8 +50,8 @@ constexpr int kLabelGap = 14;
 
 // The sheet with `columns` at the font's size, its card's top left corner
 // at the view's.
-MeasurementSheet layOut(const Block (&blocks)[3], const std::vector<std::vector<int>>& columns, bool inches,
-                        int viewHeight, const TextWidth& textWidth) {
+MeasurementSheet layOut(const Block (&blocks)[3], const std::vector<std::vector<int>>& columns,
+                        bool inches, int viewHeight, const TextWidth& textWidth) {
   MeasurementSheet sheet;
   sheet.columns = static_cast<int>(columns.size());
   const int valueWidth = textWidth(valueText(999.9999f));
@@ -63,7 +63,8 @@ MeasurementSheet layOut(const Block (&blocks)[3], const std::vector<std::vector<
     int labelWidth = 0;
     for (int b : column) {
       labelWidth = std::max(labelWidth, textWidth(blocks[b].heading));
-      for (const SheetLine& line : blocks[b].lines) labelWidth = std::max(labelWidth, textWidth(line.label));
+      for (const SheetLine& line : blocks[b].lines)
+        labelWidth = std::max(labelWidth, textWidth(line.label));
     }
     const int columnWidth = labelWidth + kLabelGap + valueWidth;
     int y = firstTop - kAscent;
@@ -107,7 +108,9 @@ MeasurementSheet layOut(const Block (&blocks)[3], const std::vector<std::vector<
 MeasurementSheet scaleSheet(MeasurementSheet sheet, float s, int viewHeight) {
   if (s >= 1.0f) return sheet;
   const int top = viewHeight - kSheetMargin;
-  auto sx = [&](int at) { return kSheetMargin + static_cast<int>(std::lround((at - kSheetMargin) * s)); };
+  auto sx = [&](int at) {
+    return kSheetMargin + static_cast<int>(std::lround((at - kSheetMargin) * s));
+  };
   auto sy = [&](int at) { return top - static_cast<int>(std::lround((top - at) * s)); };
   for (SheetText& t : sheet.headings) t.x = sx(t.x), t.y = sy(t.y);
   for (SheetLine& l : sheet.lines) l.labelX = sx(l.labelX), l.valueX = sx(l.valueX), l.y = sy(l.y);
@@ -116,7 +119,8 @@ MeasurementSheet scaleSheet(MeasurementSheet sheet, float s, int viewHeight) {
     b.width = static_cast<int>(std::lround(b.width * s));
   }
   const int bottom = sy(sheet.card.y);
-  sheet.card = {kSheetMargin, bottom, static_cast<int>(std::lround(sheet.card.width * s)), top - bottom};
+  sheet.card = {kSheetMargin, bottom, static_cast<int>(std::lround(sheet.card.width * s)),
+                top - bottom};
   sheet.scale = s;
   return sheet;
 }
@@ -125,8 +129,8 @@ MeasurementSheet scaleSheet(MeasurementSheet sheet, float s, int viewHeight) {
 
 MeasurementSheet buildMeasurementSheet(const MeasureResults& results,
                                        const FreehandValues& freehand, const FreehandTools& tools,
-                                       float unitFactor, int viewWidth,
-                                       int viewHeight, const TextWidth& textWidthIn) {
+                                       float unitFactor, int viewWidth, int viewHeight,
+                                       const TextWidth& textWidthIn) {
   const TextWidth textWidth = textWidthIn ? textWidthIn : [](std::string_view text) {
     return static_cast<int>(text.size()) * kSheetFallbackCharWidth;
   };
@@ -154,7 +158,8 @@ MeasurementSheet buildMeasurementSheet(const MeasureResults& results,
       {"14.      Wrist:", v[kWrist]},
       {"15.      Inseam:", results.inseamCm},
   };
-  for (const auto& [label, value] : circumference) blocks[0].lines.push_back({label, value / divisor});
+  for (const auto& [label, value] : circumference)
+    blocks[0].lines.push_back({label, value / divisor});
 
   blocks[1].heading = "LENGTH MEASUREMENTS :";
   const std::pair<const char*, float> lengths[11] = {
@@ -282,8 +287,8 @@ void drawCard(const PixelBox& card, unsigned paper) {
   if (paper == 0) {
     glDisable(GL_TEXTURE_2D);
     glColor4f(0.969f, 0.961f, 0.949f, alpha);
-    glRectf(static_cast<float>(card.x), static_cast<float>(card.y), static_cast<float>(card.right()),
-            static_cast<float>(card.top()));
+    glRectf(static_cast<float>(card.x), static_cast<float>(card.y),
+            static_cast<float>(card.right()), static_cast<float>(card.top()));
   } else {
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, paper);
@@ -292,8 +297,8 @@ void drawCard(const PixelBox& card, unsigned paper) {
     GLint textureWidth = 512, textureHeight = 512;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &textureWidth);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &textureHeight);
-    const float border = static_cast<float>(
-        std::min({kSheetPaperBorder, card.width / 2, card.height / 2}));
+    const float border =
+        static_cast<float>(std::min({kSheetPaperBorder, card.width / 2, card.height / 2}));
     const float xs[4] = {static_cast<float>(card.x), card.x + border, card.right() - border,
                          static_cast<float>(card.right())};
     const float ys[4] = {static_cast<float>(card.y), card.y + border, card.top() - border,
@@ -345,8 +350,8 @@ void DrawMeasurementSheet(GlFont& font, const MeasurementSheet& sheet, unsigned 
   for (const SheetText& heading : sheet.headings) printText(font, heading);
   const int shift = static_cast<int>(std::lround(kSheetShift * s));
   for (const SheetLine& line : sheet.lines)
-    DrawSheetLine(font, line.highlighted, line.labelX + shift, line.y, line.valueX + shift, line.y, line.label,
-                  line.value);
+    DrawSheetLine(font, line.highlighted, line.labelX + shift, line.y, line.valueX + shift, line.y,
+                  line.label, line.value);
   glEnable(GL_LIGHTING);
   glEnable(GL_LIGHT0);
   glPopMatrix();

@@ -13,14 +13,17 @@
 #include <gtest/gtest.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
+#include <wx/toplevel.h>
 #include <wx/uiaction.h>
 
 #include "app/body_edit_page.h"
 #include "app/gl_view_window.h"
 #include "app/main_window.h"
 #include "app/measure_page.h"
+#include "app/measures_dialog.h"
 #include "app/page_widgets.h"
 #include "app/panels.h"
+#include "test_support.h"
 #include "ui/skin_button.h"
 #include "ui/skin_slider.h"
 #include "ui_test_support.h"
@@ -33,13 +36,7 @@ using vestora::testing::Pump;
 using vestora::testing::PumpUntil;
 
 std::uint64_t shapeHash(const Avatar& a) {
-  std::uint64_t h = 1469598103934665603ull;
-  for (const float f : a.model().vertices) {
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &f, sizeof bits);
-    h = (h ^ bits) * 1099511628211ull;
-  }
-  return h;
+  return testing::vertexHash(a.model());
 }
 
 std::string readFile(const std::filesystem::path& path) {
@@ -113,11 +110,13 @@ class BodyPagesTest : public ::testing::Test {
 
 TEST_F(BodyPagesTest, BodyPageShowsItsFieldsAndSliders) {
   ASSERT_TRUE(bodyPage()->IsShownOnScreen());
-  for (int id : {CBodyEditPage::kHeightField, CBodyEditPage::kWeightField, CBodyEditPage::kMonthField})
+  for (int id :
+       {CBodyEditPage::kHeightField, CBodyEditPage::kWeightField, CBodyEditPage::kMonthField})
     EXPECT_TRUE(bodyPage()->field(id)->IsEnabled()) << id;
   EXPECT_EQ(bodyPage()->field(CBodyEditPage::kHeightField)->GetValue(), "174.7");
   EXPECT_EQ(bodyPage()->field(CBodyEditPage::kWeightField)->GetValue(), "111.5");
-  EXPECT_FALSE(bodyPage()->field(CBodyEditPage::kChildHeightField)->IsEnabled()) << "the woman is loaded";
+  EXPECT_FALSE(bodyPage()->field(CBodyEditPage::kChildHeightField)->IsEnabled())
+      << "the woman is loaded";
   EXPECT_EQ(bodyPage()->bodyMassLabel()->text(), wxString::FromUTF8("体质指数BMI＝18.3(标准)"));
   int shaping = 0;
   for (int i = 0; i < kBodySliderCount; ++i) {
@@ -145,7 +144,8 @@ TEST_F(BodyPagesTest, ReturnClampsTheFieldsAndShowsTheIndexAndThePregnancyWeight
   typeInto(bodyPage()->field(CBodyEditPage::kMonthField), "12");
   wxUIActionSimulator sim;
   sim.Char(WXK_RETURN);
-  ASSERT_TRUE(PumpUntil([&] { return bodyPage()->field(CBodyEditPage::kHeightField)->GetValue() == "155"; }, 3000));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return bodyPage()->field(CBodyEditPage::kHeightField)->GetValue() == "155"; }, 3000));
   EXPECT_EQ(bodyPage()->field(CBodyEditPage::kWeightField)->GetValue(), "155");
   EXPECT_EQ(bodyPage()->field(CBodyEditPage::kMonthField)->GetValue(), "10");
   EXPECT_EQ(bodyPage()->bodyMassLabel()->text(), wxString::FromUTF8("体质指数BMI＝32.3(肥胖)"));
@@ -162,7 +162,8 @@ TEST_F(BodyPagesTest, DraggingTheChestSliderReshapesAndResetBringsTheLoadedBodyB
   ASSERT_TRUE(chest->IsShownOnScreen());
   const wxImage before = GrabClient(main_->view());
   const wxRect thumb = chest->ThumbRect();
-  const wxPoint from = chest->ClientToScreen(wxPoint(thumb.x + thumb.width / 2, thumb.y + thumb.height / 2));
+  const wxPoint from =
+      chest->ClientToScreen(wxPoint(thumb.x + thumb.width / 2, thumb.y + thumb.height / 2));
   wxUIActionSimulator sim;
   sim.MouseMove(from);
   Pump(50);
@@ -209,7 +210,8 @@ TEST_F(BodyPagesTest, AutoMeasureShowsTheSheetWithEveryResult) {
     for (int y = 0; y < image.GetHeight(); ++y) {
       int blue = 0;
       for (int x = 0; x < image.GetWidth() / 2; ++x)
-        if (image.GetBlue(x, y) > 150 && image.GetRed(x, y) < 110 && image.GetGreen(x, y) < 110) ++blue;
+        if (image.GetBlue(x, y) > 150 && image.GetRed(x, y) < 110 && image.GetGreen(x, y) < 110)
+          ++blue;
       if (blue > 3) ++rows;
     }
     return rows;
@@ -252,7 +254,8 @@ TEST_F(BodyPagesTest, LinearDistanceFromTwoClicksOnTheBody) {
   int accent = 0;
   for (int y = my - 6; y <= my + 6; ++y)
     for (int x = mx - 6; x <= mx + 6; ++x)
-      if (shot.GetRed(x, y) > 150 && shot.GetGreen(x, y) < 120 && shot.GetBlue(x, y) < 110) ++accent;
+      if (shot.GetRed(x, y) > 150 && shot.GetGreen(x, y) < 120 && shot.GetBlue(x, y) < 110)
+        ++accent;
   EXPECT_GT(accent, 0);
 
   // Another tool switches this one off; its own button again switches it off.
@@ -288,12 +291,68 @@ TEST_F(BodyPagesTest, SaveWritesTheReportTheCommandLineWrites) {
   FileDialogAnswer answer(saved.string());
   answer.StartOnce(1500);
   click(measurePage()->button(CMeasurePage::kSave));
-  ASSERT_TRUE(PumpUntil([&] { return std::filesystem::exists(saved); }, 8000)) << "no report written";
+  ASSERT_TRUE(PumpUntil([&] { return std::filesystem::exists(saved); }, 8000))
+      << "no report written";
   const std::filesystem::path cli = std::filesystem::path(VESTORA_TEST_ROOT) / "vestora-cli";
   const std::filesystem::path expected = folder / "cli.txt";
-  ASSERT_EQ(std::system((cli.string() + " measure --report " + expected.string() + " > /dev/null").c_str()), 0);
+  ASSERT_EQ(std::system(
+                (cli.string() + " measure --report " + expected.string() + " > /dev/null").c_str()),
+            0);
   EXPECT_EQ(readFile(saved), readFile(expected));
   EXPECT_NE(readFile(saved).find("chest circumference"), std::string::npos);
+}
+
+// Types measures into the dialog the next click opens and applies them.
+class MeasuresAnswer : public wxTimer {
+ public:
+  explicit MeasuresAnswer(std::vector<std::pair<int, std::string>> typed)
+      : typed_(std::move(typed)) {}
+  void Notify() override {
+    CMeasuresDialog* dialog = nullptr;
+    for (wxWindow* w : wxTopLevelWindows)
+      if (auto* d = dynamic_cast<CMeasuresDialog*>(w)) dialog = d;
+    if (!dialog || !dialog->IsShownOnScreen()) {
+      StartOnce(200);  // not up yet
+      return;
+    }
+    found = true;
+    wxUIActionSimulator sim;
+    for (const auto& [index, text] : typed_) {
+      const wxRect r = dialog->field(index)->GetScreenRect();
+      sim.MouseMove(r.x + r.width / 2, r.y + r.height / 2);
+      sim.MouseClick();
+      sim.Text(text.c_str());
+    }
+    const wxRect apply = dialog->FindWindow(wxID_OK)->GetScreenRect();
+    sim.MouseMove(apply.x + apply.width / 2, apply.y + apply.height / 2);
+    sim.MouseClick();
+  }
+  bool found = false;
+
+ private:
+  std::vector<std::pair<int, std::string>> typed_;
+};
+
+TEST_F(BodyPagesTest, MyMeasuresGiveTheBodyEveryTypedMeasure) {
+  // Fields in the dialog's order: height, weight, chest, under-bust, waist, abdomen, hip, …
+  MeasuresAnswer answer({{0, "165"}, {1, "110"}, {2, "94"}, {4, "72"}, {6, "98"}});
+  answer.StartOnce(800);
+  click(main_->controlPanel()->myMeasuresButton());
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        return answer.found && bodyPage()->field(CBodyEditPage::kHeightField)->GetValue() == "165";
+      },
+      15000));
+  const MeasureResults r = measureAvatar(view().avatar());
+  EXPECT_NEAR(r.heightCm, 165, 0.2);
+  EXPECT_NEAR(r.value[kChest], 94, 0.2);
+  EXPECT_NEAR(r.value[kWaist], 72, 0.2);
+  EXPECT_NEAR(r.value[kHip], 98, 0.2);
+  EXPECT_EQ(view().bodySettings.heightCm, 165);
+  EXPECT_EQ(view().bodySettings.weightJin, 110);
+  EXPECT_EQ(bodyPage()->field(CBodyEditPage::kWeightField)->GetValue(), "110");
+  EXPECT_EQ(bodyPage()->bodyMassLabel()->text(),
+            wxString::FromUTF8(bodyMassText(bodyMassIndex(110, 165))));
 }
 
 }  // namespace

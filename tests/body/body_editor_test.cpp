@@ -3,27 +3,22 @@
 // woman, the refusal for other bodies, and the reset.
 #include "body/body_editor.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
+
+#include <gtest/gtest.h>
 
 #include "avatar/avatar_table.h"
 #include "body/body_fixture.h"
 #include "body/measurement.h"
+#include "test_support.h"
 
 namespace vestora {
 namespace {
 
 // A hash of every vertex position, bit for bit.
 std::uint64_t shapeHash(const Avatar& a) {
-  std::uint64_t h = 1469598103934665603ull;
-  for (const float f : a.model().vertices) {
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &f, sizeof bits);
-    h = (h ^ bits) * 1099511628211ull;
-  }
-  return h;
+  return testing::vertexHash(a.model());
 }
 
 int sliderOf(std::string_view dimension) {
@@ -38,9 +33,7 @@ struct Editing {
   ScriptedDialogs dialogs;
   BodySettings settings;
   BodyEditor editor{w.avatar, shaper, dialogs, settings};
-  Editing() {
-    EXPECT_TRUE(shaper.LoadShapeRegions(kindResources("woman")->wholeBodyGroup));
-  }
+  Editing() { EXPECT_TRUE(shaper.LoadShapeRegions(kindResources("woman")->wholeBodyGroup)); }
 };
 
 TEST(BodyFields, ClampingAndTheTextsTheyGive) {
@@ -81,7 +74,8 @@ TEST(BodyFields, OnlyNumbersAreNumbers) {
   EXPECT_EQ(parseFieldNumber("  160.5 "), 160.5f);
   EXPECT_EQ(parseFieldNumber("+3"), 3.0f);
   EXPECT_EQ(parseFieldNumber("-2"), -2.0f);
-  for (const char* bad : {"", "   ", "abc", "160cm", "1,5", "nan", "NaN", "inf", "-inf", "1e99", "--1", "+"})
+  for (const char* bad :
+       {"", "   ", "abc", "160cm", "1,5", "nan", "NaN", "inf", "-inf", "1e99", "--1", "+"})
     EXPECT_FALSE(parseFieldNumber(bad).has_value()) << bad;
 }
 
@@ -145,7 +139,8 @@ TEST(BodySliders, AStepShapesTheRegionAndShowsItsMeasure) {
   float worst = 0;
   testing::LoadedWoman fresh;
   for (std::size_t i = 3; i < fresh.avatar.model().vertices.size(); ++i)
-    worst = std::max(worst, std::abs(fresh.avatar.model().vertices[i] - e.w.avatar.model().vertices[i]));
+    worst = std::max(worst,
+                     std::abs(fresh.avatar.model().vertices[i] - e.w.avatar.model().vertices[i]));
   EXPECT_LT(worst, 1e-4f);
 }
 
@@ -155,12 +150,14 @@ TEST(BodySliders, AnotherDimensionResetsTheOtherSlidersButKeepsTheShape) {
   ASSERT_TRUE(e.editor.sliderMoved(chest, 150));
   const std::uint64_t shaped = shapeHash(e.w.avatar);
   e.editor.SelectDimension(" Waist", waist);
-  EXPECT_EQ(e.editor.positions[static_cast<std::size_t>(chest)], kBodySliders[static_cast<std::size_t>(chest)].reset);
+  EXPECT_EQ(e.editor.positions[static_cast<std::size_t>(chest)],
+            kBodySliders[static_cast<std::size_t>(chest)].reset);
   EXPECT_EQ(shapeHash(e.w.avatar), shaped);
   // Moving the waist slider keeps the chest's step in the body.
   ASSERT_TRUE(e.editor.sliderMoved(waist, 40));
   EXPECT_EQ(e.editor.positions[static_cast<std::size_t>(waist)], 40);
-  EXPECT_EQ(e.editor.positions[static_cast<std::size_t>(chest)], kBodySliders[static_cast<std::size_t>(chest)].reset);
+  EXPECT_EQ(e.editor.positions[static_cast<std::size_t>(chest)],
+            kBodySliders[static_cast<std::size_t>(chest)].reset);
   EXPECT_NE(shapeHash(e.w.avatar), shaped);
 }
 
@@ -172,11 +169,13 @@ TEST(BodySliders, AfterReturnAStepStartsFromTheNewBody) {
   const int waist = sliderOf(" Waist");
   ASSERT_TRUE(e.editor.sliderMoved(waist, 200));
   e.editor.applyFields("165", "120", "0", "115.44");
-  EXPECT_EQ(e.editor.positions[static_cast<std::size_t>(waist)], kBodySliders[static_cast<std::size_t>(waist)].reset);
+  EXPECT_EQ(e.editor.positions[static_cast<std::size_t>(waist)],
+            kBodySliders[static_cast<std::size_t>(waist)].reset);
   EXPECT_TRUE(e.editor.labels[static_cast<std::size_t>(waist)].empty());
   const float before = measureAvatar(e.w.avatar).value[kWaist];
   // One small step wider makes the waist wider, not narrower.
-  ASSERT_TRUE(e.editor.sliderMoved(waist, kBodySliders[static_cast<std::size_t>(waist)].reset + 15));
+  ASSERT_TRUE(
+      e.editor.sliderMoved(waist, kBodySliders[static_cast<std::size_t>(waist)].reset + 15));
   EXPECT_GT(measureAvatar(e.w.avatar).value[kWaist], before);
 }
 
@@ -187,7 +186,9 @@ TEST(BodySliders, SlidersWithoutARegionShapeNothing) {
     const BodySlider& s = kBodySliders[static_cast<std::size_t>(i)];
     if (!s.dimension.empty()) continue;
     ASSERT_TRUE(e.editor.sliderMoved(i, 77.6));
-    EXPECT_EQ(e.editor.labels[static_cast<std::size_t>(i)], s.shows == SliderShows::Position ? "77" : "") << i;
+    EXPECT_EQ(e.editor.labels[static_cast<std::size_t>(i)],
+              s.shows == SliderShows::Position ? "77" : "")
+        << i;
   }
   EXPECT_EQ(shapeHash(e.w.avatar), loaded);
 }
@@ -237,7 +238,8 @@ TEST(BodyReset, BringsTheLoadedBodyBack) {
   EXPECT_EQ(e.editor.monthText, "0");
   EXPECT_EQ(e.editor.bodyMassLabel, kInitialBodyMassText);
   for (int i = 0; i < kBodySliderCount; ++i) {
-    EXPECT_EQ(e.editor.positions[static_cast<std::size_t>(i)], kBodySliders[static_cast<std::size_t>(i)].reset);
+    EXPECT_EQ(e.editor.positions[static_cast<std::size_t>(i)],
+              kBodySliders[static_cast<std::size_t>(i)].reset);
     EXPECT_TRUE(e.editor.labels[static_cast<std::size_t>(i)].empty());
   }
   EXPECT_EQ(e.settings.heightCm, BodySettings{}.heightCm);

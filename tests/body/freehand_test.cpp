@@ -2,9 +2,9 @@
 // make of picked skin points and strokes.
 #include "body/freehand.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 #include "avatar/shipped_numbers.h"
 #include "body/body_fixture.h"
@@ -13,10 +13,13 @@
 namespace vestora {
 namespace {
 
-Vec3f skinPoint(const Avatar& a, int record) { return {a.skin[record].x, a.skin[record].y, a.skin[record].z}; }
+Vec3f skinPoint(const Avatar& a, int record) {
+  return {a.skin[record].x, a.skin[record].y, a.skin[record].z};
+}
 
 float distance(const Vec3f& a, const Vec3f& b) {
-  return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+  return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
+                   (a.z - b.z) * (a.z - b.z));
 }
 
 TEST(FreehandTools, NeedAMeasurementAndOneIsOnAtATime) {
@@ -46,8 +49,10 @@ TEST(FreehandTools, NeedAMeasurementAndOneIsOnAtATime) {
 TEST(FreehandTools, DistanceAndHeightOfTwoPickedPoints) {
   testing::LoadedWoman w;
   const Avatar& a = w.avatar;
-  const Vec3f top = skinPoint(a, shipped::kWomanHeadTop), sole = skinPoint(a, shipped::kWomanFootLowest);
-  const Vec3f left = skinPoint(a, shipped::kWomanShoulderLeft), right = skinPoint(a, shipped::kWomanShoulderRight);
+  const Vec3f top = skinPoint(a, shipped::kWomanHeadTop),
+              sole = skinPoint(a, shipped::kWomanFootLowest);
+  const Vec3f left = skinPoint(a, shipped::kWomanShoulderLeft),
+              right = skinPoint(a, shipped::kWomanShoulderRight);
   FreehandMeasure f;
   f.toggle(FreehandTool::LinearDistance, true, nullptr);
   EXPECT_FALSE(f.pick(a, left) && f.activeValue()) << "one point measures nothing yet";
@@ -82,7 +87,8 @@ TEST(FreehandTools, GirthIsTheLevelLoopThroughThePoint) {
   ASSERT_GE(f.path.size(), 20u);
   for (const Vec3f& p : f.path) EXPECT_NEAR(p.y, waistFront.y, 1e-4f);
   // The loop round the trunk at the waist, not round an arm at that level.
-  const SectionLoop trunk = loopAround(a, waistFront, {0, 1, 0}, {0, waistFront.y, waistFront.z - 0.5f});
+  const SectionLoop trunk =
+      loopAround(a, waistFront, {0, 1, 0}, {0, waistFront.y, waistFront.z - 0.5f});
   EXPECT_NEAR(*f.activeValue(), trunk.length() / a.unitScale(), 0.05f);
   EXPECT_GT(*f.activeValue(), 55);
   EXPECT_LT(*f.activeValue(), 95);
@@ -110,7 +116,8 @@ TEST(FreehandTools, CurveFollowsTheSkinAcrossTheBelly) {
   ASSERT_TRUE(f.activeValue());
   EXPECT_FALSE(f.pathClosed);
   ASSERT_EQ(f.path.size(), static_cast<std::size_t>(kMaxStrokeSamples));
-  for (const Vec3f& p : f.path) EXPECT_GT(p.z, waist.z - 1.0f) << "the front of the body, not its back";
+  for (const Vec3f& p : f.path)
+    EXPECT_GT(p.z, waist.z - 1.0f) << "the front of the body, not its back";
   const float chord = distance(f.path.front(), f.path.back()) / a.unitScale();
   EXPECT_GT(*f.activeValue(), chord);
   EXPECT_LT(*f.activeValue(), chord * 1.3f);

@@ -254,6 +254,47 @@ TEST(RegionShaping, PlusThenMinusOnOneLatticeRestoresTheBody) {
   }
 }
 
+// A reshaped region meets the rest of the body without a step: across the
+// edges between a region vertex and one outside it the two move no more
+// apart than two neighbours inside the region do (the move eases out over
+// the rings round the region instead of stopping at its border).
+TEST(RegionShaping, TheBorderOfAShapedRegionHasNoStep) {
+  for (const char* region : {" Chest", " Waist", " HipBase", " Thigh"}) {
+    ShapedWoman w;
+    ASSERT_TRUE(w.shaper.SelectShapeRegion(region)) << region;
+    const auto before = vertices(w.avatar);
+    ASSERT_TRUE(w.shaper.DeformRegion(region, 0, 0, 0.5f)) << region;
+    const auto after = vertices(w.avatar);
+    auto moved = [&](int record) {
+      const std::size_t i = 3 * static_cast<std::size_t>(record + 1);
+      return std::array<float, 3>{after[i] - before[i], after[i + 1] - before[i + 1],
+                                  after[i + 2] - before[i + 2]};
+    };
+    const ShapeRegion* shaped = nullptr;
+    for (const ShapeRegion& r : w.shaper.regions())
+      if (r.name == region) shaped = &r;
+    ASSERT_NE(shaped, nullptr);
+    std::vector<std::uint8_t> inside(w.avatar.skin.size(), 0);
+    for (int v : shaped->vertices) inside[static_cast<std::size_t>(v)] = 1;
+    float largest = 0, step = 0, within = 0;
+    for (std::size_t t = 0; t < w.avatar.triangleCount(); ++t) {
+      const auto& v = w.avatar.triangles[t].vertex;
+      for (int e = 0; e < 3; ++e) {
+        const int a = v[e], b = v[(e + 1) % 3];
+        const auto da = moved(a), db = moved(b);
+        largest = std::max(largest, std::hypot(da[0], da[1], da[2]));
+        const float apart = std::hypot(da[0] - db[0], da[1] - db[1], da[2] - db[2]);
+        if (inside[a] != inside[b]) step = std::max(step, apart);
+        if (inside[a] && inside[b]) within = std::max(within, apart);
+      }
+    }
+    EXPECT_GT(largest, 0.02f) << region;
+    EXPECT_LE(step, within) << region << ": the border steps by " << step
+                            << ", neighbours inside by " << within;
+    EXPECT_FALSE(shaped->skirt.empty()) << region;
+  }
+}
+
 TEST(RegionShaping, GirthsGrowWithTheAmount) {
   for (const char* region :
        {" Chest", " ChestBase", " Waist", " WaistAbdomen", " HipBase", " Buttocks", " Thigh",

@@ -128,11 +128,16 @@ TEST(CliRender, FreehandToolsMeasureWhereTheClicksMeetTheBody) {
   EXPECT_NE(r.out.find("no value"), std::string::npos) << r.out;
 
   const std::string out = dir.file("x.png");
-  EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--tool", "ruler", "--points", "1,2"}).status, kUsage);
+  EXPECT_EQ(
+      run({"render", "--root", kRoot, "--out", out, "--tool", "ruler", "--points", "1,2"}).status,
+      kUsage);
   EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--tool", "linear"}).status, kUsage);
-  EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--tool", "linear", "--points", "1,2,3"}).status,
+  EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--tool", "linear", "--points", "1,2,3"})
+                .status,
             kUsage);
-  EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--tool", "curve", "--points", "1,2"}).status, kUsage);
+  EXPECT_EQ(
+      run({"render", "--root", kRoot, "--out", out, "--tool", "curve", "--points", "1,2"}).status,
+      kUsage);
   EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--points", "1,2"}).status, kUsage);
   EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--unit", "mm"}).status, kUsage);
 }

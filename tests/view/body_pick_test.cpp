@@ -2,9 +2,9 @@
 // picks on the generated woman drawn off screen.
 #include "view/body_pick.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 #include "view/gl_headers.h"
 #include "view_test_support.h"
@@ -46,7 +46,8 @@ TEST(FeedbackWalk, NearestFrontFacingTriangleUnderTheMouse) {
 TEST(FeedbackWalk, ClippedPolygonsAndOtherTokensAreSteppedOverByTheirLength) {
   Feedback f;
   // A triangle clipped into a pentagon: the mouse lies in its last fan triangle.
-  f.marker(7).polygon({{0, 0, 0.5f}, {100, 0, 0.5f}, {100, 50, 0.5f}, {50, 100, 0.5f}, {0, 100, 0.5f}});
+  f.marker(7).polygon(
+      {{0, 0, 0.5f}, {100, 0, 0.5f}, {100, 50, 0.5f}, {50, 100, 0.5f}, {0, 100, 0.5f}});
   // A point and a line (the walk must skip them whole), then triangle 8.
   f.values.insert(f.values.end(), {float(GL_POINT_TOKEN), 1, 2, 3});
   f.values.insert(f.values.end(), {float(GL_LINE_TOKEN), 1, 2, 3, 4, 5, 6});
@@ -118,8 +119,9 @@ TEST_F(BodyPickTest, LinearToolMeasuresBetweenTwoClicksAndDrawsItsLine) {
   const auto value = view_->freehand.activeValue();
   ASSERT_TRUE(value);
   const auto a = view_->freehand.points[0], b = view_->freehand.points[1];
-  const float expected = std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z)) /
-                         view_->avatar().unitScale();
+  const float expected =
+      std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z)) /
+      view_->avatar().unitScale();
   EXPECT_NEAR(*value, expected, 1e-3f);
   EXPECT_GT(*value, 3);
   // The line between the two points, in the accent colour, halfway between them.

@@ -250,7 +250,8 @@ TEST_F(GlViewTest, ResetAsksAndOnlyYesRestoresTheCamera) {
   host_->dialogs_.answerYesNo(false);
   view_->onResetButton();
   EXPECT_EQ(view_->camera.azimuth, 50);
-  EXPECT_FALSE(view_->freehand.tools.anyActive());  // the measuring selections are cleared either way
+  EXPECT_FALSE(
+      view_->freehand.tools.anyActive());  // the measuring selections are cleared either way
   ASSERT_FALSE(host_->dialogs_.transcript().empty());
   EXPECT_EQ(host_->dialogs_.transcript().back().text, kResetQuestion);
   host_->dialogs_.answerYesNo(true);

@@ -3,11 +3,11 @@
 // lays the view out at.
 #include "view/measurement_sheet.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdio>
 #include <set>
+
+#include <gtest/gtest.h>
 
 namespace vestora {
 namespace {
@@ -54,7 +54,8 @@ TEST(MeasurementSheet, HoldsEveryResultInReportOrderAndItsUnit) {
   // The eleven results the circumference block has no line for follow it.
   std::set<float> shown;
   for (const SheetLine& line : sheet.lines) shown.insert(line.value);
-  for (std::size_t i = 0; i < 25; ++i) EXPECT_TRUE(shown.count(someResults().value[i])) << kMeasureLabels[i];
+  for (std::size_t i = 0; i < 25; ++i)
+    EXPECT_TRUE(shown.count(someResults().value[i])) << kMeasureLabels[i];
   EXPECT_EQ(sheet.lines[15].label.find("16."), 0u);
   EXPECT_EQ(sheet.lines[26].label, "Girth:");
   EXPECT_EQ(sheet.lines[36].label, "Sliding slope girth:");
@@ -82,8 +83,12 @@ TEST(MeasurementSheet, FitsTheViewAtEveryLaidOutSize) {
       EXPECT_GE(sheet.scale, kSheetMinScale) << where;
       EXPECT_LE(sheet.scale, 1.0f) << where;
       const float s = sheet.scale;
-      auto drawnWidth = [&](std::string_view t) { return static_cast<int>(std::ceil(measure(t) * s)); };
-      auto valueEnd = [&](const SheetLine& line) { return line.valueX + drawnWidth(valueText(line.value)); };
+      auto drawnWidth = [&](std::string_view t) {
+        return static_cast<int>(std::ceil(measure(t) * s));
+      };
+      auto valueEnd = [&](const SheetLine& line) {
+        return line.valueX + drawnWidth(valueText(line.value));
+      };
       for (const SheetLine& line : sheet.lines) {
         // Inside the card, with room for the glyphs above and below the baseline.
         EXPECT_GE(line.labelX, sheet.card.x) << where << " " << line.label;
@@ -97,7 +102,8 @@ TEST(MeasurementSheet, FitsTheViewAtEveryLaidOutSize) {
       for (const SheetLine& a : sheet.lines) {
         for (const SheetLine& b : sheet.lines) {
           if (&a == &b || a.y != b.y) continue;
-          EXPECT_TRUE(valueEnd(a) < b.labelX || valueEnd(b) < a.labelX) << where << ": " << a.label << " / " << b.label;
+          EXPECT_TRUE(valueEnd(a) < b.labelX || valueEnd(b) < a.labelX)
+              << where << ": " << a.label << " / " << b.label;
         }
       }
     }
@@ -106,14 +112,17 @@ TEST(MeasurementSheet, FitsTheViewAtEveryLaidOutSize) {
   // smaller one in one column of smaller text (the avatar stays in sight
   // beside it), and only a view too low for legible text in one column
   // spreads it over more.
-  const MeasurementSheet tall = buildMeasurementSheet(someResults(), {}, {}, 1.0f, 825, 822, fontLikeWidth);
+  const MeasurementSheet tall =
+      buildMeasurementSheet(someResults(), {}, {}, 1.0f, 825, 822, fontLikeWidth);
   EXPECT_EQ(tall.columns, 1);
   EXPECT_EQ(tall.scale, 1.0f);
-  const MeasurementSheet small = buildMeasurementSheet(someResults(), {}, {}, 1.0f, 569, 566, fontLikeWidth);
+  const MeasurementSheet small =
+      buildMeasurementSheet(someResults(), {}, {}, 1.0f, 569, 566, fontLikeWidth);
   EXPECT_EQ(small.columns, 1);
   EXPECT_LT(small.scale, 1.0f);
   EXPECT_LT(small.card.right(), 569 * 3 / 5);
-  const MeasurementSheet low = buildMeasurementSheet(someResults(), {}, {}, 1.0f, 900, 420, fontLikeWidth);
+  const MeasurementSheet low =
+      buildMeasurementSheet(someResults(), {}, {}, 1.0f, 900, 420, fontLikeWidth);
   EXPECT_GT(low.columns, 1);
   EXPECT_GE(low.scale, kSheetMinScale);
 }
@@ -124,7 +133,8 @@ TEST(MeasurementSheet, ActiveToolIsHighlightedAndValuesTakeTheUnit) {
   tools.slopeGirth = true;  // never highlighted
   FreehandValues values;
   values.linearDistance = 25.4f;
-  const MeasurementSheet sheet = buildMeasurementSheet(someResults(), values, tools, 2.54f, 825, 822);
+  const MeasurementSheet sheet =
+      buildMeasurementSheet(someResults(), values, tools, 2.54f, 825, 822);
   for (const SheetLine& line : sheet.lines)
     EXPECT_EQ(line.highlighted, line.label == "Linear distance:") << line.label;
   EXPECT_FLOAT_EQ(sheet.lines[0].value, 90 / 2.54f);

@@ -192,7 +192,7 @@ const std::map<std::string, Command>& commands() {
         {"--sheet", "--no-multisample"},
         {"--root", "--out", "--width", "--image-height", "--body", "--height", "--weight",
          "--month", "--garment", "--azimuth", "--elevation", "--distance", "--frames", "--tool",
-         "--points", "--unit"},
+         "--points", "--unit", "--region", "--amount"},
         runRender}},
 #endif
       {"get", {kGetHelp, {}, {}, runGet}},

@@ -26,7 +26,8 @@ const char* const kRenderHelp =
     "                          [--weight JIN] [--month M] [--garment PATH] [--azimuth A]\n"
     "                          [--elevation E] [--distance D] [--sheet] [--frames N]\n"
     "                          [--tool linear|height|curve|girth --points X,Y[,X,Y]]\n"
-    "                          [--unit cm|inch] [--no-multisample]\n"
+    "                          [--unit cm|inch] [--region NAME --amount A]\n"
+    "                          [--no-multisample]\n"
     "Draws one frame of the 3D view without a display, as the program draws it: the\n"
     "backdrop, the logo buttons, the body (shaped like the body editor does with --height,\n"
     "--weight, --month) and the garment put on as 'fit' does, seen from the view's camera\n"
@@ -41,7 +42,8 @@ const char* const kRenderHelp =
     "--points gives the window pixels (from the top left) clicked on the body, one or\n"
     "two for linear and height, one for girth, the two ends of the stroke for curve;\n"
     "the marks and the value are drawn and the value is printed. --unit sets the\n"
-    "unit of the sheet and the marks.\n";
+    "unit of the sheet and the marks. --region and --amount shape one region of the\n"
+    "woman as the body page's slider does (the regions of 'shape').\n";
 
 namespace {
 
@@ -115,10 +117,12 @@ std::optional<std::vector<std::array<int, 2>>> pointList(const std::string& text
   std::size_t start = 0;
   while (start <= text.size()) {
     const std::size_t comma = text.find(',', start);
-    const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    const std::string item =
+        text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     int v = 0;
     const auto r = std::from_chars(item.data(), item.data() + item.size(), v);
-    if (item.empty() || r.ec != std::errc() || r.ptr != item.data() + item.size()) return std::nullopt;
+    if (item.empty() || r.ec != std::errc() || r.ptr != item.data() + item.size())
+      return std::nullopt;
     values.push_back(v);
     if (comma == std::string::npos) break;
     start = comma + 1;
@@ -184,6 +188,18 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
     err << "vestora-cli: --points goes with --tool\n";
     bad = true;
   }
+  const auto regionArg = args.value("--region");
+  const auto amount = number(args, "--amount", err, bad);
+  if (regionArg.has_value() != amount.has_value()) {
+    err << "vestora-cli: --region and --amount go together\n";
+    bad = true;
+  }
+  const std::string region =
+      regionArg ? (regionArg->front() == ' ' ? *regionArg : " " + *regionArg) : "";
+  if (regionArg && !regionSlider(region)) {
+    err << "vestora-cli: no shaping region \"" << *regionArg << "\" (see 'shape --help')\n";
+    bad = true;
+  }
   const auto unit = args.value("--unit");
   if (unit && *unit != "cm" && *unit != "inch") {
     err << "vestora-cli: --unit is cm or inch\n";
@@ -227,6 +243,13 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
     if (!loaded) return kBadInput;  // the try-on has said why
   }
   applyEditorShape(view.avatar(), view.shaper(), bodyHeight, weight, month, err);
+  if (regionArg) {
+    if (!view.shaper().SelectShapeRegion(region) ||
+        !view.shaper().DeformRegion(region, 0, 0, *amount)) {
+      err << "vestora-cli: the body has no region \"" << *regionArg << "\" to shape\n";
+      return kBadInput;
+    }
+  }
 
   if (auto opened = view.InitGL(*width, *height); !opened)
     err << "vestora-cli: warning: no sheet text: " << opened.error().message() << '\n';
@@ -259,8 +282,10 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
       }
     }
     const auto value = view.freehand.activeValue();
-    toolLine = value ? "freehand " + *args.value("--tool") + ": " + freehandValueText(*value, view.unitFactor) + "\n"
-                     : "freehand " + *args.value("--tool") + ": no value (the points missed the body)\n";
+    toolLine =
+        value ? "freehand " + *args.value("--tool") + ": " +
+                    freehandValueText(*value, view.unitFactor) + "\n"
+              : "freehand " + *args.value("--tool") + ": no value (the points missed the body)\n";
   }
 
   // Each frame is read back, so that its time includes the drawing itself.
