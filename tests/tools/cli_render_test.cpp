@@ -16,6 +16,12 @@ extern "C" const char* __asan_default_options() {
   return "intercept_tls_get_addr=0";
 }
 
+// The driver also keeps allocations of its own (picking's feedback state
+// among them) until the process ends; the leak checker looks past those.
+extern "C" const char* __lsan_default_options() {
+  return "suppressions=" VESTORA_LSAN_SUPPRESSIONS;
+}
+
 namespace vestora::cli {
 namespace {
 
