@@ -229,24 +229,24 @@ void CBodyEditPage::onEnter(wxCommandEvent&) {
     editor_->applyFields(height_->GetValue().utf8_string(), weight_->GetValue().utf8_string(),
                          month_->GetValue().utf8_string(), childHeight_->GetValue().utf8_string());
   }
-  showState();
-  Layout();
-  redrawView();
+  showChangedBody();
 }
 
 void CBodyEditPage::Reset() {
   if (!editor_) return;
   editor_->reset();
-  showState();
-  Layout();
-  redrawView();
+  showChangedBody();
 }
 
 void CBodyEditPage::ShowApplied() {
   if (!editor_) return;
   editor_->adoptSettings();
+  showChangedBody();
+}
+
+void CBodyEditPage::showChangedBody() {
   showState();
-  Layout();
+  Layout();  // the pregnancy badge may have come or gone
   redrawView();
 }
 

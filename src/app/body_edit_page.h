@@ -66,6 +66,8 @@ class CBodyEditPage : public wxScrolledWindow {
   // Shows what the editor holds.
   void showState();
   void redrawView();
+  // After the whole body changed: the state, the layout and the view.
+  void showChangedBody();
 
   CGLViewDlg* view_ = nullptr;
   std::unique_ptr<BodyEditor> editor_;

@@ -21,18 +21,17 @@ struct ToolButton {
   const char* label;
   int icon;
   const char* instructions;
-  const char* name;
 };
 
 constexpr ToolButton kTools[4] = {
     {CMeasurePage::kLinearDistance, FreehandTool::LinearDistance, "直线距离", 1,
-     "在人体上依次点击两点，量出两点间的直线距离。", "直线距离"},
+     "在人体上依次点击两点，量出两点间的直线距离。"},
     {CMeasurePage::kHeight, FreehandTool::Height, "高度", 2,
-     "在人体上依次点击两点，量出两点间的高度差。", "高度"},
+     "在人体上依次点击两点，量出两点间的高度差。"},
     {CMeasurePage::kCurveLength, FreehandTool::CurveLength, "曲线距离", 3,
-     "按住左键在人体上拖出一条线，量出沿体表的曲线长度。", "曲线距离"},
+     "按住左键在人体上拖出一条线，量出沿体表的曲线长度。"},
     {CMeasurePage::kFreeGirth, FreehandTool::FreeGirth, "任意围长", 4,
-     "点击人体上的一点，量出经过该点的水平围长。", "任意围长"},
+     "点击人体上的一点，量出经过该点的水平围长。"},
 };
 
 constexpr const char* kIdleInstructions =
@@ -98,9 +97,7 @@ CMeasurePage::CMeasurePage(wxWindow* parent)
   Bind(wxEVT_BUTTON, &CMeasurePage::onButton, this);
   Bind(wxEVT_IDLE, &CMeasurePage::onIdle, this);
   Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
-    const int width = std::max(GetClientSize().x - 28, 100);
-    instructions_->Wrap(width);
-    summary_->Wrap(width);
+    wrapTexts();
     event.Skip();
   });
 }
@@ -175,7 +172,7 @@ void CMeasurePage::ShowToolState() {
   const char* instructions = kIdleInstructions;
   const char* name = "";
   for (const ToolButton& t : kTools)
-    if (tool == t.tool) instructions = t.instructions, name = t.name;
+    if (tool == t.tool) instructions = t.instructions, name = t.label;
   instructions_->SetLabel(wxString::FromUTF8(instructions));
   readout_->SetText(value ? wxString::FromUTF8(measureText(name, *value, v.unitFactor))
                           : wxString());
@@ -187,11 +184,15 @@ void CMeasurePage::ShowToolState() {
         measureText("臀围", r.value[kHip], v.unitFactor) + "\n全部 25 项结果见测量表（F2）。"));
     summary_->SetForegroundColour(kPageInk);
   }
+  wrapTexts();
+  Layout();
+  FitInside();
+}
+
+void CMeasurePage::wrapTexts() {
   const int width = std::max(GetClientSize().x - 28, 100);
   instructions_->Wrap(width);
   summary_->Wrap(width);
-  Layout();
-  FitInside();
 }
 
 void CMeasurePage::onIdle(wxIdleEvent& event) {

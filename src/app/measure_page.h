@@ -42,6 +42,8 @@ class CMeasurePage : public wxScrolledWindow {
  private:
   void onButton(wxCommandEvent& event);
   void onIdle(wxIdleEvent& event);
+  // Wraps the instructions and the summary to the page's width.
+  void wrapTexts();
 
   CGLViewDlg* view_ = nullptr;
   wxStaticText* instructions_ = nullptr;

@@ -93,38 +93,30 @@ void CMeasuresDialog::showCurrentMeasures() {
   }
 }
 
-std::string CMeasuresDialog::targetsText(std::string& problem) const {
-  std::string text;
+std::optional<std::vector<BodyTarget>> CMeasuresDialog::typedTargets(std::string& problem) const {
+  std::vector<BodyTarget> targets;
   for (int i = 0; i < kFieldCount; ++i) {
     const std::string typed = fields_[static_cast<std::size_t>(i)]->GetValue().utf8_string();
     if (typed.find_first_not_of(" \t") == std::string::npos) continue;
     const auto value = parseFieldNumber(typed);
     if (!value) {
       problem = std::string(kFields[i].label) + "“" + typed + "”不是数字。";
-      return {};
+      return std::nullopt;
     }
-    char part[64];
-    std::snprintf(part, sizeof part, "%s%s=%g", text.empty() ? "" : ",", kFields[i].name,
-                  static_cast<double>(*value));
-    text += part;
+    targets.push_back({kFields[i].name, *value});
   }
-  return text;
+  return targets;
 }
 
 bool CMeasuresDialog::Apply() {
   UserDialogs& dialogs = view_->dialogs();
   std::string problem;
-  const std::string text = targetsText(problem);
-  if (!problem.empty()) {
+  const auto targets = typedTargets(problem);
+  if (!targets) {
     dialogs.showMessage(problem, "", MessageIcon::Warning);
     return false;
   }
-  if (text.empty()) return true;  // nothing typed: nothing changes
-  const auto targets = parseBodyTargets(text);
-  if (!targets) {
-    dialogs.showMessage(targets.error().what, "", MessageIcon::Warning);
-    return false;
-  }
+  if (targets->empty()) return true;  // nothing typed: nothing changes
   GlView& v = view_->view();
   BodySettings& settings = v.bodySettings;
   const bool girl = v.avatar().modelName() == "Girl";
@@ -134,7 +126,7 @@ bool CMeasuresDialog::Apply() {
     v.dropTransientState();
     const WholeBodySettings current{girl ? settings.childHeightCm : settings.heightCm,
                                     settings.weightJin, settings.month};
-    fit = fitBodyToTargets(v.shaper(), targets.value(), current);
+    fit = fitBodyToTargets(v.shaper(), *targets, current);
   }
   if (fit.refused) {
     std::string why =

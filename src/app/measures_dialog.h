@@ -4,10 +4,14 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <wx/dialog.h>
 #include <wx/textctrl.h>
+
+#include "body/body_targets.h"
 
 namespace vestora::app {
 
@@ -21,9 +25,9 @@ class CMeasuresDialog : public wxDialog {
   CMeasuresDialog(wxWindow* parent, CGLViewDlg* view);
 
   wxTextCtrl* field(int index) const { return fields_[static_cast<std::size_t>(index)]; }
-  // The measures as typed, "height=165,chest=90"; the message names the
-  // first field that is not a number (and the text is then empty).
-  std::string targetsText(std::string& problem) const;
+  // The measures as typed (empty fields left out); nothing, with the
+  // message naming it, when a field holds no number.
+  std::optional<std::vector<BodyTarget>> typedTargets(std::string& problem) const;
   // Reshapes the body to the typed measures and reports what could not be
   // reached. False (the dialog stays open) when a field is not a number.
   bool Apply();

@@ -130,6 +130,10 @@ BodyEditor::BodyEditor(Avatar& avatar, BodyShaper& shaper, UserDialogs& dialogs,
     : settings(settingsIn), avatar_(avatar), shaper_(shaper), dialogs_(dialogs) {
   for (int i = 0; i < kBodySliderCount; ++i)
     positions[static_cast<std::size_t>(i)] = kBodySliders[static_cast<std::size_t>(i)].initial;
+  showFieldTexts();
+}
+
+void BodyEditor::showFieldTexts() {
   heightText = fieldText(settings.heightCm);
   weightText = fieldText(settings.weightJin);
   monthText = fieldText(settings.month);
@@ -174,8 +178,7 @@ bool BodyEditor::sliderMoved(int index, double position) {
       labels[i] = std::to_string(static_cast<int>(position));
     return true;
   }
-  if (dimension_.empty() || dimension_ != slider.dimension)
-    SelectDimension(slider.dimension, index);
+  if (dimension_ != slider.dimension) SelectDimension(slider.dimension, index);
   const float amount = sliderAmount(slider, position);
   const float step = amount - previous_[i];
   const std::optional<float> measured = shaper_.DeformRegion(slider.dimension, 0, 0, step);
@@ -189,15 +192,12 @@ void BodyEditor::sliderReleased(int index) {
   if (index == refusedSlider_) refusedSlider_ = -1;
 }
 
-std::optional<float> BodyEditor::acceptField(std::string_view text, float& accepted,
-                                             const char* what, std::string& shown,
-                                             std::string& problems) {
+std::optional<float> BodyEditor::acceptField(std::string_view text, float accepted,
+                                             const char* what, std::string& problems) {
   const std::optional<float> value = parseFieldNumber(text);
-  if (!value) {
+  if (!value)
     problems +=
         "“" + std::string(text) + "”不是数字，" + what + "保留为 " + fieldText(accepted) + "。\n";
-    shown = fieldText(accepted);
-  }
   return value;
 }
 
@@ -206,24 +206,19 @@ void BodyEditor::applyFields(std::string_view height, std::string_view weight,
   std::string problems;
   const std::string& kind = avatar_.modelName();
   if (kind == "Girl") {
-    if (const auto child = acceptField(childHeight, settings.childHeightCm, "儿童身高",
-                                       childHeightText, problems)) {
+    if (const auto child = acceptField(childHeight, settings.childHeightCm, "儿童身高", problems)) {
       settings.childHeightCm = clampChildHeight(*child);
-      childHeightText = fieldText(settings.childHeightCm);
       if (hooks.dropTransientState) hooks.dropTransientState();
       shaper_.SetBodyHeight(settings.childHeightCm);
       forgetShaping();
     }
   } else if (kind == "woman") {
-    const auto h = acceptField(height, settings.heightCm, "身高", heightText, problems);
-    const auto w = acceptField(weight, settings.weightJin, "体重", weightText, problems);
-    const auto m = acceptField(month, settings.month, "孕期", monthText, problems);
+    const auto h = acceptField(height, settings.heightCm, "身高", problems);
+    const auto w = acceptField(weight, settings.weightJin, "体重", problems);
+    const auto m = acceptField(month, settings.month, "孕期", problems);
     if (h) settings.heightCm = clampHeight(*h);
     if (w) settings.weightJin = clampWeight(*w);
     if (m) settings.month = clampMonth(*m);
-    heightText = fieldText(settings.heightCm);
-    weightText = fieldText(settings.weightJin);
-    monthText = fieldText(settings.month);
     if (hooks.dropTransientState) hooks.dropTransientState();
     shaper_.SetBodyHeight(settings.heightCm);
     shaper_.SetBodyWeight(settings.weightJin);
@@ -239,6 +234,9 @@ void BodyEditor::applyFields(std::string_view height, std::string_view weight,
       hooks.shoulderLandmarks(skin[shipped::kWomanShoulderLeft],
                               skin[shipped::kWomanShoulderRight]);
   }
+  // The fields show what was accepted: clamped values, and the kept ones
+  // in place of text that was no number.
+  showFieldTexts();
   if (!problems.empty()) {
     problems.pop_back();
     dialogs_.showMessage(problems, "", MessageIcon::Warning);
@@ -255,20 +253,14 @@ void BodyEditor::showSettings() {
 }
 
 void BodyEditor::adoptSettings() {
-  heightText = fieldText(settings.heightCm);
-  weightText = fieldText(settings.weightJin);
-  monthText = fieldText(settings.month);
-  childHeightText = fieldText(settings.childHeightCm);
+  showFieldTexts();
   if (avatar_.modelName() == "woman") showSettings();
   forgetShaping();
 }
 
 void BodyEditor::reset() {
   settings = BodySettings{};
-  heightText = fieldText(settings.heightCm);
-  weightText = fieldText(settings.weightJin);
-  monthText = fieldText(settings.month);
-  childHeightText = fieldText(settings.childHeightCm);
+  showFieldTexts();
   bodyMassLabel = kInitialBodyMassText;
   pregnancyLabel.clear();
   for (std::string& label : labels) label.clear();

@@ -145,8 +145,9 @@ class BodyEditor {
   void resetSliders(int keep);
   void forgetShaping();
   void showSettings();
-  std::optional<float> acceptField(std::string_view text, float& accepted, const char* what,
-                                   std::string& shown, std::string& problems);
+  std::optional<float> acceptField(std::string_view text, float accepted, const char* what,
+                                   std::string& problems);
+  void showFieldTexts();
 
   Avatar& avatar_;
   BodyShaper& shaper_;

@@ -1,8 +1,6 @@
 // The view's side of body editing and measuring: dropping its transient
 // state before the body changes, the automatic measurement, the freehand
 // tools' picks and strokes.
-#include <cmath>
-
 #include "view/gl_headers.h"
 #include "view/gl_view.h"
 #include "view/object3d.h"
@@ -58,9 +56,7 @@ std::optional<BodyPick> GlView::pickAt(int x, int y) {
 
 void GlView::pickForTools() {
   if (!pickB_.set() || !freehand.takesPoints() || !avatar_.loaded()) return;
-  // The camera's matrices are current here: the body was just drawn with them.
-  if (const auto pick = pickBodyPoint(avatar_, pickB_.x, pickB_.y))
-    freehand.pick(avatar_, pick->point);
+  if (const auto pick = pickAt(pickB_.x, height_ - pickB_.y)) freehand.pick(avatar_, pick->point);
 }
 
 void GlView::finishStroke(int x, int y) {
