@@ -173,7 +173,8 @@ void CBodyEditPage::showState() {
   setField(childHeight_, e.childHeightText);
   bodyMass_->SetText(fromUtf8(e.bodyMassLabel));
   pregnancy_->SetText(fromUtf8(e.pregnancyLabel));
-  pregnancy_->Show(!e.pregnancyLabel.empty());
+  // The pregnant total weight only while there is a pregnancy to weigh.
+  pregnancy_->Show(!e.pregnancyLabel.empty() && e.settings.month > 0);
   for (int i = 0; i < kBodySliderCount; ++i) {
     const auto k = static_cast<std::size_t>(i);
     // The slider under the mouse follows the mouse, not the editor.
