@@ -3,11 +3,15 @@
 // the view's font says which file is missing and ends with status 1.
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include <wx/app.h>
 #include <wx/msgdlg.h>
 
 #include "app/main_window.h"
+#include "avatar/avatar_table.h"
 #include "platform/log.h"
 #include "platform/root_dir.h"
 #include "ui/resource_bitmaps.h"
@@ -36,11 +40,43 @@ void logAssert(const wxString& file, int line, const wxString& function, const w
                   .utf8_string());
 }
 
+// The program's options: "--pose standard|bag|walk|stand" starts the woman
+// in that pose. Anything else is refused with a line on standard error.
+struct Options {
+  const AvatarEntry* pose = nullptr;
+};
+
+std::optional<Options> parseOptions(const std::vector<std::string>& words) {
+  Options options;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    std::string value;
+    if (words[i] == "--pose" && i + 1 < words.size()) {
+      value = words[++i];
+    } else if (words[i].rfind("--pose=", 0) == 0) {
+      value = words[i].substr(7);
+    } else {
+      std::fprintf(stderr, "vestora: unknown option \"%s\" (usage: vestora [--pose %s])\n",
+                   words[i].c_str(), "standard|bag|walk|stand");
+      return std::nullopt;
+    }
+    options.pose = poseEntry(value);
+    if (!options.pose) {
+      std::fprintf(stderr, "vestora: --pose is %s, not \"%s\"\n", kPoseNames, value.c_str());
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
 }  // namespace
 
 class CFittingRoomApp : public wxApp {
  public:
   bool OnInit() override {
+    std::vector<std::string> words;
+    for (int i = 1; i < argc; ++i) words.push_back(argv[i].utf8_string());
+    const std::optional<Options> options = parseOptions(words);
+    if (!options) return false;
     static DeveloperLog log;
     setLogSink(&log);
     wxSetAssertHandler(logAssert);
@@ -57,6 +93,9 @@ class CFittingRoomApp : public wxApp {
       main->Destroy();
       return false;
     }
+    // A pose whose body cannot be read leaves the default one (the view
+    // has said why).
+    if (options->pose) static_cast<void>(main->SelectPose(options->pose->thumbnail));
     return true;
   }
 };

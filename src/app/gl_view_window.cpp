@@ -241,6 +241,13 @@ void CGLViewDlg::onPaint(wxPaintEvent&) {
   }
 }
 
+Result<void> CGLViewDlg::SelectPose(std::string_view thumbnail) {
+  // The view frees display lists of the old body's overlays.
+  makeCurrent();
+  wxBusyCursor busy;
+  return view_.selectPose(thumbnail);
+}
+
 void CGLViewDlg::onSize(wxSizeEvent& event) {
   const wxSize size = GetClientSize();
   if (size.x > 0 && size.y > 0 && makeCurrent()) view_.Resize(size.x, size.y);

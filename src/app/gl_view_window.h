@@ -63,6 +63,10 @@ class CGLViewDlg : public wxGLCanvas, public ViewHost {
   // Shows or hides the view together with its two buttons.
   bool Show(bool show = true) override;
 
+  // Changes the woman's pose (a thumbnail of the avatar table); the view
+  // says what went wrong.
+  Result<void> SelectPose(std::string_view thumbnail);
+
   GlView& view() { return view_; }
   bool glReady() const { return glReady_; }
   int samples() const { return samples_; }

@@ -6,6 +6,7 @@
 #include <wx/statbmp.h>
 
 #include "app/about_dialog.h"
+#include "app/body_edit_page.h"
 #include "app/gl_view_window.h"
 #include "app/panels.h"
 #include "platform/data_files.h"
@@ -174,7 +175,21 @@ Result<void> CFittingRoomDlg::Initialise() {
   Relayout();
   Refresh(false);
   blinkTimer_.Start(1000);
+  // The undressed woman breathes while she stands in the view.
+  view_->view().startIdleAnimationWhenUndressed();
   return {};
+}
+
+Result<void> CFittingRoomDlg::SelectPose(std::string_view thumbnail) {
+  Result<void> changed = view_->SelectPose(thumbnail);
+  if (changed) {
+    if (CBodyEditPage* page = controlPanel_->bodyPage()) {
+      page->RefreshForBody();
+      page->ShowApplied();
+    }
+  }
+  view_->Refresh(false);
+  return changed;
 }
 
 void CFittingRoomDlg::createButtons() {

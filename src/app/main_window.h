@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <wx/frame.h>
 #include <wx/timer.h>
@@ -45,6 +46,9 @@ class CFittingRoomDlg : public wxFrame {
   // over the work area. The error says which file is missing; the window is
   // then not usable and the program ends.
   Result<void> Initialise();
+  // Changes the woman's pose ("Female.bmp", "Pose1.bmp", "Walk.bmp",
+  // "Stand.bmp") and shows the body page for the new body.
+  Result<void> SelectPose(std::string_view thumbnail);
 
   void Relayout();
   void ShowPanel(SkinPanel* target, int buttonId);

@@ -52,17 +52,14 @@ std::string Avatar::dataFile(std::string_view path) const {
 
 Result<void> Avatar::selectAvatar(const AvatarEntry& entry) {
   const bool female = entry.pose.has_value();
-  if (entry.placement) placement = *entry.placement;
-  if (female) {
-    highPose = *entry.pose == FemalePose::High;
-    bagPose = *entry.pose == FemalePose::Bag;
-    walkPose = *entry.pose == FemalePose::Walk;
-    standPose = *entry.pose == FemalePose::Stand;
-  }
-  return loadAvatar(entry.modelPath, female ? loaded() : true);
+  return load(entry.modelPath, female ? loaded() : true, &entry);
 }
 
 Result<void> Avatar::loadAvatar(std::string_view path, bool clearGarments) {
+  return load(path, clearGarments, nullptr);
+}
+
+Result<void> Avatar::load(std::string_view path, bool clearGarments, const AvatarEntry* entry) {
   auto report = [&](int step) {
     if (progress) progress(step);
   };
@@ -70,6 +67,19 @@ Result<void> Avatar::loadAvatar(std::string_view path, bool clearGarments) {
   std::int32_t tag = modelTag_;
   auto read = loader_.glmReadC3D(dataFile(path), tag);
   if (!read) return read.error();
+
+  // The entry's placement and pose belong to the new body: only now that it
+  // was read do they replace the old ones (the kind's resources below
+  // depend on the pose).
+  if (entry) {
+    if (entry->placement) placement = *entry->placement;
+    if (const auto pose = entry->pose) {
+      highPose = *pose == FemalePose::High;
+      bagPose = *pose == FemalePose::Bag;
+      walkPose = *pose == FemalePose::Walk;
+      standPose = *pose == FemalePose::Stand;
+    }
+  }
 
   // The new body is good: from here on nothing fails, every derived
   // structure is rebuilt for it.
@@ -150,20 +160,40 @@ const BodyTriangleTree& Avatar::triangleTree() {
   return tree_;
 }
 
-void Avatar::refreshTriangles() {
-  ++surfaceVersion_;
-  for (std::size_t i = 0; i < triangleCount_; ++i) {
-    BodyTriangle& t = triangles[i];
-    t.bounds = {1e8f, 1e8f, 1e8f, -1e8f, -1e8f, -1e8f};
-    for (int c = 0; c < 3; ++c) {
-      t.corner[c] = skin[t.vertex[c]];
-      const float p[3] = {t.corner[c].x, t.corner[c].y, t.corner[c].z};
-      for (int k = 0; k < 3; ++k) {
-        t.bounds[k] = std::min(t.bounds[k], p[k]);
-        t.bounds[3 + k] = std::max(t.bounds[3 + k], p[k]);
-      }
+void Avatar::refreshTriangle(std::size_t i) {
+  BodyTriangle& t = triangles[i];
+  t.bounds = {1e8f, 1e8f, 1e8f, -1e8f, -1e8f, -1e8f};
+  for (int c = 0; c < 3; ++c) {
+    t.corner[c] = skin[t.vertex[c]];
+    const float p[3] = {t.corner[c].x, t.corner[c].y, t.corner[c].z};
+    for (int k = 0; k < 3; ++k) {
+      t.bounds[k] = std::min(t.bounds[k], p[k]);
+      t.bounds[3 + k] = std::max(t.bounds[3 + k], p[k]);
     }
   }
+}
+
+void Avatar::refreshTriangles() {
+  ++surfaceVersion_;
+  for (std::size_t i = 0; i < triangleCount_; ++i) refreshTriangle(i);
+}
+
+void Avatar::refreshSomeFromModel(std::span<const std::int32_t> vertices,
+                                  std::span<const std::int32_t> touched) {
+  const auto n = static_cast<std::int32_t>(skin.size());
+  for (const std::int32_t v : vertices) {
+    if (v < 1 || v > n) continue;
+    const float* p = model_->vertex(static_cast<std::uint32_t>(v));
+    SkinVertex& s = skin[static_cast<std::size_t>(v - 1)];
+    s.x = p[0];
+    s.y = p[1];
+    s.z = p[2];
+  }
+  ++surfaceVersion_;
+  for (const std::int32_t t : touched)
+    if (t >= 0 && static_cast<std::size_t>(t) < triangleCount_)
+      refreshTriangle(static_cast<std::size_t>(t));
+  updateBounds();
 }
 
 void Avatar::refreshFromModel() {

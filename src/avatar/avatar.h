@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,9 +70,10 @@ class Avatar {
   // skeleton) do not fail the load: they are listed in `warnings`.
   Result<void> loadAvatar(std::string_view path, bool clearGarments = true);
 
-  // Sets the placement offset and pose flags of a table entry and loads its
-  // body (the garments are cleared for the men and the girl, and for the
-  // female bodies when a body is already loaded).
+  // Loads the body of a table entry and takes on its placement offset and
+  // pose flags (the garments are cleared for the men and the girl, and for
+  // the female bodies when a body is already loaded). When the body cannot
+  // be read the old body keeps its placement and flags as well.
   Result<void> selectAvatar(const AvatarEntry& entry);
 
   bool loaded() const { return model_ != nullptr; }
@@ -168,6 +170,11 @@ class Avatar {
   void updateBounds();
   // Triangle corners and bounds from the skin records.
   void refreshTriangles();
+  // The refresh after only some vertices changed in the model: the skin
+  // records of `vertices` (model numbers, 1-based), the triangle records
+  // `touched` (every triangle with one of them as a corner) and the bounds.
+  void refreshSomeFromModel(std::span<const std::int32_t> vertices,
+                            std::span<const std::int32_t> touched);
 
   // Counts every change of the body's surface (load, reshaping, animation
   // frame): whoever keeps something derived from the surface compares it.
@@ -179,9 +186,11 @@ class Avatar {
   std::string dataFile(std::string_view path) const;
 
  private:
+  Result<void> load(std::string_view path, bool clearGarments, const AvatarEntry* entry);
   void rebuildRecords();
   void loadKindResources();
   void takeJointRings();
+  void refreshTriangle(std::size_t i);
 
   std::string root_;
   ModelLoader loader_;

@@ -1,5 +1,7 @@
 #include "avatar/avatar_table.h"
 
+#include <utility>
+
 #include "platform/data_path.h"
 
 namespace vestora {
@@ -8,6 +10,19 @@ const AvatarEntry* avatarEntryFor(std::string_view entryPath) {
   const std::string_view name = fileNameOf(entryPath);
   for (const AvatarEntry& e : kAvatarTable)
     if (e.thumbnail == name) return &e;
+  return nullptr;
+}
+
+const AvatarEntry* poseEntry(std::string_view name) {
+  static constexpr std::pair<std::string_view, FemalePose> kNames[] = {
+      {"standard", FemalePose::High},
+      {"bag", FemalePose::Bag},
+      {"walk", FemalePose::Walk},
+      {"stand", FemalePose::Stand}};
+  for (const auto& [poseName, pose] : kNames)
+    if (poseName == name)
+      for (const AvatarEntry& e : kAvatarTable)
+        if (e.pose == pose) return &e;
   return nullptr;
 }
 

@@ -37,4 +37,9 @@ inline constexpr std::array<AvatarEntry, 11> kAvatarTable = {{
 // its last backslash or slash), or nullptr.
 const AvatarEntry* avatarEntryFor(std::string_view entryPath);
 
+// The woman's poses by the names the command lines use: "standard" (the
+// default standing pose), "bag", "walk" and "stand"; nullptr for another name.
+const AvatarEntry* poseEntry(std::string_view name);
+inline constexpr const char* kPoseNames = "standard, bag, walk or stand";
+
 }  // namespace vestora

@@ -105,6 +105,11 @@ class BodyMeasurer {
 
   const MeasureResults& results() const { return results_; }
   const MeasureMarks& marks() const { return marks_; }
+  // Forgets the last measurement (another body was loaded).
+  void clear() {
+    results_ = MeasureResults{};
+    marks_ = MeasureMarks{};
+  }
 
  private:
   MeasureResults results_;

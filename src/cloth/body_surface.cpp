@@ -89,16 +89,44 @@ BodySurface BodySurface::fromAvatar(const Avatar& avatar) {
 bool BodySurface::refresh(const Avatar& avatar) {
   if (avatar.skin.size() != positions_.size()) return false;
   standingPose = avatar.highPose;
-  return refresh(avatarPositions(avatar));
+  moved_.clear();
+  for (std::size_t k = 0; k < positions_.size(); ++k) {
+    const SkinVertex& s = avatar.skin[k];
+    const Vec3 p{s.x, s.y, s.z};
+    if (p != positions_[k]) {
+      positions_[k] = p;
+      moved_.push_back(static_cast<std::int32_t>(k));
+    }
+  }
+  refreshMoved();
+  return true;
 }
 
 bool BodySurface::refresh(std::span<const Vec3> positions) {
   if (positions.size() != positions_.size()) return false;
-  std::copy(positions.begin(), positions.end(), positions_.begin());
-  computeNormals();
-  refitIndex();
-  buildGrid();
+  moved_.clear();
+  for (std::size_t k = 0; k < positions_.size(); ++k) {
+    if (positions[k] != positions_[k]) {
+      positions_[k] = positions[k];
+      moved_.push_back(static_cast<std::int32_t>(k));
+    }
+  }
+  refreshMoved();
   return true;
+}
+
+void BodySurface::refreshMoved() {
+  if (moved_.empty()) return;
+  // Most of the body moved (a reshaping): everything afresh.
+  if (moved_.size() * 4 > positions_.size()) {
+    computeNormals();
+    refitIndex();
+    buildGrid();
+    return;
+  }
+  updateNormals(moved_);
+  refitIndex();
+  refreshGrid(moved_);
 }
 
 void BodySurface::refitIndex() {
@@ -150,34 +178,50 @@ float BodySurface::distance(const Vec3& p, const Vec3& s) {
   return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
+Vec3 BodySurface::facetNormal(std::size_t i) const {
+  const Vec3& a = positions_[triangles_[i][0]];
+  const Vec3& b = positions_[triangles_[i][1]];
+  const Vec3& c = positions_[triangles_[i][2]];
+  const float e1[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+  const float e2[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+  const Vec3 n{e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+               e1[0] * e2[1] - e1[1] * e2[0]};
+  const float len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+  if (len > 0) return {n[0] / len, n[1] / len, n[2] / len};
+  return {0, 0, 0};
+}
+
+Vec3 BodySurface::sampleNormal(std::size_t k) const {
+  Vec3 sum{0, 0, 0};
+  for (std::int32_t j = vertexStart_[k]; j < vertexStart_[k + 1]; ++j) {
+    const Vec3& f = facets_[vertexTriangles_[j]];
+    sum = {sum[0] + f[0], sum[1] + f[1], sum[2] + f[2]};
+  }
+  const float len = std::sqrt(sum[0] * sum[0] + sum[1] * sum[1] + sum[2] * sum[2]);
+  if (len > 0 && std::isfinite(len)) return {sum[0] / len, sum[1] / len, sum[2] / len};
+  return {0, 0, 0};
+}
+
 void BodySurface::computeNormals() {
-  std::vector<Vec3> facets(triangles_.size());
-  for (std::size_t i = 0; i < triangles_.size(); ++i) {
-    const Vec3& a = positions_[triangles_[i][0]];
-    const Vec3& b = positions_[triangles_[i][1]];
-    const Vec3& c = positions_[triangles_[i][2]];
-    const float e1[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-    const float e2[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-    Vec3 n{e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
-           e1[0] * e2[1] - e1[1] * e2[0]};
-    const float len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-    if (len > 0) {
-      n = {n[0] / len, n[1] / len, n[2] / len};
-    } else {
-      n = {0, 0, 0};
-    }
-    facets[i] = n;
-  }
-  normals_.assign(positions_.size(), {0, 0, 0});
-  for (std::size_t k = 0; k < positions_.size(); ++k) {
-    Vec3 sum{0, 0, 0};
+  facets_.resize(triangles_.size());
+  for (std::size_t i = 0; i < triangles_.size(); ++i) facets_[i] = facetNormal(i);
+  normals_.resize(positions_.size());
+  for (std::size_t k = 0; k < positions_.size(); ++k) normals_[k] = sampleNormal(k);
+}
+
+void BodySurface::updateNormals(const std::vector<std::int32_t>& moved) {
+  // The facets round the moved samples, then the normals of every corner
+  // of those facets: the same sums in the same order as computeNormals.
+  marked_.assign(positions_.size(), 0);
+  for (const std::int32_t k : moved) {
     for (std::int32_t j = vertexStart_[k]; j < vertexStart_[k + 1]; ++j) {
-      const Vec3& f = facets[vertexTriangles_[j]];
-      sum = {sum[0] + f[0], sum[1] + f[1], sum[2] + f[2]};
+      const std::int32_t t = vertexTriangles_[j];
+      facets_[t] = facetNormal(static_cast<std::size_t>(t));
+      for (const std::int32_t corner : triangles_[t]) marked_[corner] = 1;
     }
-    const float len = std::sqrt(sum[0] * sum[0] + sum[1] * sum[1] + sum[2] * sum[2]);
-    if (len > 0 && std::isfinite(len)) normals_[k] = {sum[0] / len, sum[1] / len, sum[2] / len};
   }
+  for (std::size_t k = 0; k < positions_.size(); ++k)
+    if (marked_[k]) normals_[k] = sampleNormal(k);
 }
 
 // Cells of the fine grid: about 175 along the box's longest side (1 cm on
@@ -215,6 +259,9 @@ void BodySurface::buildGrid() {
   }
   const std::size_t cells = static_cast<std::size_t>(dims_[0]) * dims_[1] * dims_[2];
   cellStart_.assign(cells + 1, 0);
+  filed_ = positions_;
+  slotOf_.assign(positions_.size(), -1);
+  drift_ = 0;
   std::vector<std::int32_t> cellOf(positions_.size(), -1);
   for (std::size_t k = 0; k < positions_.size(); ++k) {
     std::size_t c = 0, stride = 1;
@@ -240,11 +287,36 @@ void BodySurface::buildGrid() {
     const std::int32_t slot = fill[cellOf[k]]++;
     cellSample_[slot] = static_cast<std::int32_t>(k);
     cellPosition_[slot] = positions_[k];
+    slotOf_[k] = slot;
   }
+}
+
+// How far (along an axis) a sample may move from where the grid filed it
+// before the grid is built again, in cells.
+constexpr float kMaxDriftCells = 0.5f;
+
+void BodySurface::refreshGrid(const std::vector<std::int32_t>& moved) {
+  if (dims_[0] == 0 || slotOf_.size() != positions_.size()) return buildGrid();
+  float drift = drift_;
+  for (const std::int32_t k : moved) {
+    const Vec3& p = positions_[k];
+    const Vec3& f = filed_[k];
+    for (int a = 0; a < 3; ++a) {
+      const float d = std::fabs(p[a] - f[a]);
+      // A sample that is or was not a number: no bound on where it is.
+      if (!(d <= drift)) drift = std::isnan(d) ? std::numeric_limits<float>::infinity() : d;
+    }
+  }
+  if (!(drift <= kMaxDriftCells * cell_)) return buildGrid();
+  drift_ = drift;
+  for (const std::int32_t k : moved)
+    if (slotOf_[k] >= 0) cellPosition_[slotOf_[k]] = positions_[k];
 }
 
 void BodySurface::gridRange(const Vec3& c, double reach, std::int32_t lo[3],
                             std::int32_t hi[3]) const {
+  // A sample filed in a cell may since have moved up to drift_ out of it.
+  reach += drift_;
   for (int a = 0; a < 3; ++a) {
     const double top = static_cast<double>(dims_[a] - 1);
     lo[a] = static_cast<std::int32_t>(

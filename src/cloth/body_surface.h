@@ -40,7 +40,11 @@ class BodySurface {
 
   // Takes the avatar's current vertex positions (same vertex count) and
   // recomputes the normals and the index. Returns false, changing nothing,
-  // when the avatar's body has another vertex count.
+  // when the avatar's body has another vertex count. When only some samples
+  // moved (an animation frame), only what depends on them is recomputed:
+  // the normals round them, and the grid keeps filing a sample where it was
+  // while it has moved less than half a cell (the searches look that much
+  // farther), so that every search answers exactly as over a fresh surface.
   bool refresh(const Avatar& avatar);
   // The same from plain positions.
   bool refresh(std::span<const Vec3> positions);
@@ -89,12 +93,21 @@ class BodySurface {
 
  private:
   struct Node;
+  void refreshMoved();
+  Vec3 facetNormal(std::size_t triangle) const;
+  Vec3 sampleNormal(std::size_t sample) const;
   void computeNormals();
   void buildIndex();
   void refitIndex();
   void boxOf(Node& node) const;
   void buildGrid();
-  // The grid cells covering the cube of half-side `reach` round c, per axis.
+  // The normals of the samples round the triangles of `moved` samples.
+  void updateNormals(const std::vector<std::int32_t>& moved);
+  // The grid after `moved` samples moved: their positions in their cells,
+  // or the grid built afresh when one has drifted too far from its cell.
+  void refreshGrid(const std::vector<std::int32_t>& moved);
+  // The grid cells covering the cube of half-side `reach` round c, per axis
+  // (widened by how far samples have drifted from the cells they are filed in).
   void gridRange(const Vec3& c, double reach, std::int32_t lo[3], std::int32_t hi[3]) const;
   template <bool kSlab>
   NearestSample search(const Vec3& p, float radius, float halfHeight, std::int32_t hint) const;
@@ -127,6 +140,15 @@ class BodySurface {
   std::array<std::int32_t, 3> dims_{0, 0, 0};
   std::vector<std::int32_t> cellStart_, cellSample_;
   std::vector<Vec3> cellPosition_;
+  // Where each sample was filed (its position then) and its slot (−1: in no
+  // cell), and the farthest any sample has moved along an axis since.
+  std::vector<Vec3> filed_;
+  std::vector<std::int32_t> slotOf_;
+  float drift_ = 0;
+
+  std::vector<Vec3> facets_;           // facet normals, by triangle
+  std::vector<std::int32_t> moved_;    // samples moved by the last refresh
+  std::vector<std::uint8_t> marked_;   // scratch flags, one per sample
 };
 
 }  // namespace vestora

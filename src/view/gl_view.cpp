@@ -40,10 +40,7 @@ GlView::GlView(ViewHost& host, std::string root)
   view.redraw = [this] { redraw(); };
   // The overlay objects hold display lists: freed while the context is current.
   view.clearOverlays = [this] { sceneObjects_->FreeSceneObjects(); };
-  view.stopAnimation = [this] {
-    host_.killTimer(kIdleFrameTimer);
-    host_.killTimer(kIdleRestartTimer);
-  };
+  view.stopAnimation = [this] { stopIdleAnimation(); };
   view.loadTexture = [this](const std::string& name) { gl_->garmentTextureWanted = name; };
 }
 
@@ -63,7 +60,11 @@ void GlView::afterBodyLoaded() {
         !regions)
       avatar_.warnings.push_back(regions.error().message());
   }
+  // What was measured and marked belongs to the body that went.
   freehand.clear();
+  measurer_.clear();
+  marksShown = false;
+  measurementSheet = false;
 }
 
 Result<void> GlView::InitGL(int width, int height) {
@@ -344,8 +345,10 @@ void GlView::DrawScene(bool withOverlay) {
   // The viewport again on every frame: a window system may hand the new size
   // of a resized window to GL only with the next viewport call after it.
   glViewport(0, 0, width_, height_);
+  const double start = nowMs();
   drawFrame(withOverlay);
   host_.swapBuffers();
+  noteFrameDrawn(nowMs() - start);
   if (avatar_.skeleton.hasTree()) avatar_.skeleton.computeJointMatrices();
 }
 

@@ -16,12 +16,14 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "avatar/avatar.h"
+#include "avatar/idle_animation.h"
 #include "body/body_editor.h"
 #include "body/body_shaper.h"
 #include "body/freehand.h"
@@ -177,6 +179,48 @@ class GlView {
   // Needs the context current. Nothing when the mouse is not over the body.
   std::optional<BodyPick> pickAt(int x, int y);
 
+  // ---- poses and the idle animation -----------------------------------------
+  // Reads the breathing and blink frames for the body as it is now. A file
+  // that cannot be used leaves the body still; the first such problem of a
+  // run is shown to the user, the rest only logged.
+  bool loadIdleAnimation();
+  // Shows the current frame and starts the frame timer (20 ms) and the
+  // restart timer (3 s). Needs frames.
+  void startIdleAnimation();
+  // Kills both timers, puts the body back to the shape its frames were
+  // built over, forgets the frames and clears the enabled flag.
+  void stopIdleAnimation();
+  // Stops the animation before the body changes; once the change is over
+  // (3 s after the last one) the undressed woman breathes again over her
+  // new shape.
+  void pauseIdleAnimation();
+  // Frame k into the body (and the garment refitted to it).
+  bool showAnimationFrame(std::size_t k);
+  // Starts the animation when the avatar is the woman and wears nothing,
+  // reading the frames when there are none. False when it does not run.
+  bool startIdleAnimationWhenUndressed();
+  bool idleAnimationOn() const { return idleEnabled_; }
+  std::size_t idleFrameIndex() const { return idleIndex_; }
+  const IdleAnimation& idleAnimation() const { return idle_; }
+  // Whether a garment (worn or kept) is on the avatar.
+  bool dressed() const;
+
+  // Changes the woman's pose to that of a thumbnail of the avatar table
+  // ("Female.bmp", "Pose1.bmp", "Walk.bmp", "Stand.bmp"): the pose's body is
+  // loaded, the garments come off, the user's whole-body settings are
+  // applied to it again, and she breathes when undressed. When the body
+  // cannot be read nothing changes and the message names the file.
+  Result<void> selectPose(std::string_view thumbnail);
+  // What a pose change asks of the accessories (set by whoever holds them).
+  struct PoseChangeHooks {
+    std::function<void()> reseatShoes;   // seat the shoes again, or release them
+    std::function<void()> defaultHair;   // the default hair on the new body
+  };
+  PoseChangeHooks poseHooks;
+
+  // The animation's clock in milliseconds (a steady clock unless set).
+  std::function<double()> clockMs;
+
   // ---- input (window coordinates) -------------------------------------------
   void onWheel(int delta);
   void onLeftDown(int x, int y, Modifiers modifiers);
@@ -264,6 +308,11 @@ class GlView {
   void rememberDragStart(int x, int y);
   void rotateByDrag(int x, int y);
   void redraw() { host_.requestRedraw(); }
+  void onIdleFrameTimer();
+  void onIdleRestartTimer();
+  double nowMs() const;
+  void noteIdleTick(double tickMs, double refitMs);
+  void noteFrameDrawn(double drawMs);
 
   ViewHost& host_;
   std::string root_;
@@ -288,6 +337,18 @@ class GlView {
   ViewMatrices matrices_;
   bool strokeActive_ = false;
   std::array<int, 2> strokeStart_{}, strokeEnd_{};  // window x, GL y
+
+  // The idle animation: its frames, whether it plays, the frame on screen,
+  // when the breath began, whether it is to start again after a change.
+  IdleAnimation idle_;
+  bool idleEnabled_ = false;
+  std::size_t idleIndex_ = 0;
+  double breathStartMs_ = 0;
+  bool idleResume_ = false;
+  bool idleProblemShown_ = false;
+  double lastDrawMs_ = 0, lastDrawEndMs_ = 0;  // the last frame's drawing time and end
+  struct IdleStats;
+  std::unique_ptr<IdleStats> idleStats_;
 };
 
 }  // namespace vestora

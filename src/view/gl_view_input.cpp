@@ -159,8 +159,11 @@ void GlView::onTimer(int id) {
   if (id == kTurntableTimer) {
     camera.azimuth += 1.0f;
     redraw();
+  } else if (id == kIdleFrameTimer) {
+    onIdleFrameTimer();
+  } else if (id == kIdleRestartTimer) {
+    onIdleRestartTimer();
   }
-  // Timers 1002 and 1004 step the idle animation once the avatar has its frames.
 }
 
 void GlView::onTurntableButton() {
@@ -174,6 +177,7 @@ void GlView::onTurntableButton() {
 
 void GlView::onResetButton() {
   if (host_.dialogs().askYesNo(kResetQuestion, "")) camera = kDefaultCamera;
+  pauseIdleAnimation();
   tryOn_->ResetGarment();
   freehand.clear();
   strokeActive_ = false;

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "view/body_drawing.h"
 #include "view/gl_view.h"
@@ -18,6 +19,15 @@ struct GlView::Gl {
   // loaded at the next frame (while the context is current).
   std::string garmentTextureWanted, garmentTextureLoaded;
   unsigned garmentTexture = 0;
+};
+
+// What the developer log reports once a second while the avatar breathes:
+// the frames drawn, how far apart they came, how long drawing and the
+// garment's refit took.
+struct GlView::IdleStats {
+  double windowStartMs = -1;
+  double lastDrawMs = -1;
+  std::vector<double> intervals, draws, refits;
 };
 
 // Logo quad corners in eye space, clockwise from the top left.

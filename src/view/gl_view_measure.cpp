@@ -8,12 +8,13 @@
 namespace vestora {
 
 void GlView::dropTransientState() {
-  host_.killTimer(kIdleFrameTimer);
-  host_.killTimer(kIdleRestartTimer);
+  pauseIdleAnimation();
   sceneObjects_->FreeSceneObjects();
 }
 
 bool GlView::AutoMeasure() {
+  // She is measured at rest, not at some moment of a breath.
+  pauseIdleAnimation();
   host_.setBusy(true);
   const bool measured = measurer_.MeasureBody(avatar_, &host_.dialogs());
   host_.setBusy(false);

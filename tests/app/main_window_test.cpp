@@ -4,9 +4,13 @@
 // sliding, the key routing, the sheet and snapshots, and the layout.
 #include "app/main_window.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
@@ -14,9 +18,11 @@
 #include <wx/image.h>
 #include <wx/uiaction.h>
 
+#include "app/body_edit_page.h"
 #include "app/gl_view_window.h"
 #include "app/panels.h"
 #include "ui/resource_bitmaps.h"
+#include "view/body_pick.h"
 #include "ui/skin_button.h"
 #include "ui_test_support.h"
 
@@ -233,6 +239,128 @@ TEST_F(MainWindowTest, ControlsStandWhereTheLayoutPutsThem) {
   EXPECT_EQ(main_->view()->GetRect(), wxRect(10, kPanelTop, client.x - 455, client.y - 202));
   EXPECT_EQ(main_->garmentPanel()->GetRect(),
             wxRect(client.x - 431, kPanelTop, kPanelWidth, client.y - 202));
+}
+
+}  // namespace
+}  // namespace vestora::app
+
+namespace vestora::app {
+namespace {
+
+using vestora::testing::GrabClient;
+using vestora::testing::Pump;
+using vestora::testing::PumpUntil;
+
+class IdleWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    main_ = new CFittingRoomDlg(VESTORA_TEST_ROOT);
+    const Result<void> ready = main_->Initialise();
+    ASSERT_TRUE(ready) << ready.error().message();
+    ASSERT_TRUE(PumpUntil([&] { return main_->IsShownOnScreen(); }, 5000));
+    Pump(300);
+  }
+  void TearDown() override {
+    if (main_) main_->Destroy();
+    Pump(100);
+  }
+  GlView& view() { return main_->view()->view(); }
+  // The view as it is on screen once the breath has reached a frame within
+  // [from, to]; the frame on screen then.
+  std::optional<std::pair<wxImage, std::size_t>> grabBetween(std::size_t from, std::size_t to) {
+    if (!PumpUntil(
+            [&] {
+              const std::size_t k = view().idleFrameIndex();
+              return k >= from && k <= to;
+            },
+            8000))
+      return std::nullopt;
+    Pump(40);  // its paint
+    const std::size_t k = view().idleFrameIndex();
+    wxImage image = GrabClient(main_->view());
+    if (k < from || k > 99) return std::nullopt;
+    return std::make_pair(image, k);
+  }
+
+  CFittingRoomDlg* main_ = nullptr;
+};
+
+// Two frames of the window half a breath apart differ, and only where the
+// breath moves her: the chest and the belly.
+TEST_F(IdleWindowTest, TheUndressedAvatarBreathesWithHerChestOnly) {
+  GlView& v = view();
+  ASSERT_TRUE(v.idleAnimationOn());
+  const IdleAnimation& idle = v.idleAnimation();
+  ASSERT_EQ(idle.frameCount(), 100u);
+  // Past the blink, so that only the breath moves.
+  std::optional<std::pair<wxImage, std::size_t>> first, second;
+  for (int tries = 0; tries < 4 && !second; ++tries) {
+    first = grabBetween(15, 35);
+    if (first) second = grabBetween(first->second + 20, 99);
+  }
+  ASSERT_TRUE(first && second) << "the breath did not reach the frames looked for";
+  const wxImage& a = first->first;
+  const wxImage& b = second->first;
+  ASSERT_EQ(a.GetSize(), b.GetSize());
+
+  // Where the vertices that breathe are on screen (GL y from the bottom),
+  // between frame 14 and the last.
+  const ViewMatrices& m = v.matrices();
+  ASSERT_TRUE(m.valid);
+  double left = 1e9, right = -1e9, top = 1e9, bottom = -1e9;
+  for (const std::int32_t vertex : idle.movingVertices()) {
+    const float* p0 = idle.frame(14) + 3 * vertex;
+    const float* p1 = idle.frame(idle.lastFrame() / 2) + 3 * vertex;
+    if (std::fabs(p0[0] - p1[0]) + std::fabs(p0[1] - p1[1]) + std::fabs(p0[2] - p1[2]) < 1e-4f)
+      continue;
+    const auto w = projectModelPoint(m, Vec3f{p1[0], p1[1], p1[2]});
+    if (!w) continue;
+    left = std::min(left, (*w)[0]);
+    right = std::max(right, (*w)[0]);
+    top = std::min(top, a.GetHeight() - (*w)[1]);
+    bottom = std::max(bottom, a.GetHeight() - (*w)[1]);
+  }
+  ASSERT_LT(left, right);
+  // Her torso lies below her head: the breathing region starts well below
+  // the top of the body.
+  const Avatar& avatar = v.avatar();
+  const auto head = projectModelPoint(m, Vec3f{0, avatar.maximum[1], 0});
+  const auto feet = projectModelPoint(m, Vec3f{0, avatar.minimum[1], 0});
+  ASSERT_TRUE(head && feet);
+  const double bodyPixels = (*head)[1] - (*feet)[1];
+  EXPECT_GT(top, a.GetHeight() - (*head)[1] + 0.12 * bodyPixels);
+
+  int changed = 0, outside = 0;
+  for (int y = 0; y < a.GetHeight(); ++y)
+    for (int x = 0; x < a.GetWidth(); ++x) {
+      const int d = std::max({std::abs(a.GetRed(x, y) - b.GetRed(x, y)),
+                              std::abs(a.GetGreen(x, y) - b.GetGreen(x, y)),
+                              std::abs(a.GetBlue(x, y) - b.GetBlue(x, y))});
+      if (d <= 6) continue;
+      ++changed;
+      if (x < left - 6 || x > right + 6 || y < top - 6 || y > bottom + 6) ++outside;
+    }
+  EXPECT_GT(changed, 100) << "frames " << first->second << " and " << second->second;
+  EXPECT_EQ(outside, 0) << "of " << changed << " changed pixels";
+}
+
+// A pose chosen through the window's hook: the pose's body, the user's
+// height on it, the body page showing her settings, and she breathes.
+TEST_F(IdleWindowTest, APoseChangeKeepsTheHeightSetOnTheBodyPage) {
+  CBodyEditPage* page = main_->controlPanel()->bodyPage();
+  ASSERT_NE(page, nullptr);
+  page->field(CBodyEditPage::kHeightField)->ChangeValue("180");
+  page->editor()->applyFields("180", "111.5", "0", "115.44");
+  ASSERT_NEAR(view().shaper().currentHeightCm(), 180.0f, 0.2f);
+
+  ASSERT_TRUE(main_->SelectPose("Pose1.bmp").ok());
+  EXPECT_TRUE(view().avatar().bagPose);
+  EXPECT_NEAR(view().shaper().currentHeightCm(), 180.0f, 0.2f);
+  EXPECT_EQ(page->field(CBodyEditPage::kHeightField)->GetValue(), "180");
+  EXPECT_TRUE(view().idleAnimationOn());
+  // Not one of her poses: refused, and nothing changes.
+  EXPECT_FALSE(main_->SelectPose("Nobody.bmp").ok());
+  EXPECT_TRUE(view().avatar().bagPose);
 }
 
 }  // namespace

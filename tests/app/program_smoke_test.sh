@@ -56,6 +56,12 @@ status=$?
 [ "$status" -eq 0 ] || fail "status $status after closing: $(cat "$work/err")"
 [ -s "$work/out" ] && fail "the program wrote to its output: $(cat "$work/out")"
 
+# A pose it does not have: one line that says which it has, status 1, no window.
+"$program" --pose sit >"$work/out3" 2>"$work/err3"
+status=$?
+[ "$status" -eq 1 ] || fail "status $status for --pose sit, expected 1"
+grep -q "standard, bag, walk or stand" "$work/err3" || fail "--pose sit: $(cat "$work/err3")"
+
 # Without the default avatar: a message that names the file, then status 1.
 mkdir -p "$work/root/data"
 cp "$program" "$work/root/"

@@ -100,6 +100,32 @@ TEST(Avatar, UnreadableBodyKeepsTheBodyThatWasLoaded) {
   EXPECT_EQ(a.modelPath(), "\\model\\ChinaFemale\\nv_High.c3d");
 }
 
+TEST(Avatar, APoseWhoseBodyCannotBeReadKeepsThePoseAndPlacement) {
+  // A root whose walking pose is missing.
+  namespace fs = std::filesystem;
+  testing::TempDir dir;
+  const fs::path folder = dir.path() / "model" / "ChinaFemale";
+  fs::create_directories(folder);
+  for (const auto& entry : fs::directory_iterator(fs::path(root()) / "model" / "ChinaFemale"))
+    if (entry.path().filename() != "nv_WalkPose.c3d")
+      fs::create_symlink(entry.path(), folder / entry.path().filename());
+  fs::create_directory_symlink(fs::path(root()) / "model" / "ChinaMale",
+                               dir.path() / "model" / "ChinaMale");
+  Avatar a(dir.path().string());
+  ASSERT_TRUE(a.selectAvatar(*avatarEntryFor("Pose1.bmp")).ok());
+  ASSERT_TRUE(a.selectAvatar(*avatarEntryFor("Male.bmp")).ok());
+  const auto placement = a.placement;
+  ASSERT_FALSE(a.selectAvatar(*avatarEntryFor("Walk.bmp")).ok());
+  EXPECT_TRUE(a.bagPose);
+  EXPECT_FALSE(a.walkPose);
+  EXPECT_EQ(a.placement, placement);
+  EXPECT_EQ(a.modelPath(), "\\model\\ChinaMale\\Dayou.c3d");
+  // The names the command lines give the poses.
+  EXPECT_EQ(poseEntry("walk"), avatarEntryFor("Walk.bmp"));
+  EXPECT_EQ(poseEntry("standard"), &kAvatarTable[0]);
+  EXPECT_EQ(poseEntry("Walk"), nullptr);
+}
+
 TEST(Avatar, MissingResourcesAreWarningsAndEmptyGroups) {
   testing::TempDir dir;
   std::filesystem::create_directories(dir.path() / "model/ChinaMale");

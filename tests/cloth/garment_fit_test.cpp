@@ -2,6 +2,7 @@
 // stretch limiting, and the body index against the plain scans it replaces.
 #include "cloth/garment_fit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -9,6 +10,7 @@
 
 #include "body/body_fixture.h"
 #include "cloth/garment_files.h"
+#include "avatar/idle_animation.h"
 
 namespace vestora {
 namespace {
@@ -318,6 +320,64 @@ TEST(FitGarmentToBody, TheIndexedFitEqualsTheReferenceFitOnSeveralBodies) {
             << " jin, month " << shape.month;
       }
     }
+  }
+}
+
+}  // namespace
+}  // namespace vestora
+
+namespace vestora {
+namespace {
+
+// A surface refreshed frame by frame while part of the body breathes
+// (only the moved samples recomputed, the grid filing drifted samples where
+// they were) answers every search as a surface built afresh over the same
+// shape, and the fit on it is the same bit for bit.
+TEST(BodyIndex, ARefreshAfterSomeSamplesMovedAnswersAsAFreshSurface) {
+  testing::LoadedWoman w;
+  IdleAnimation idle;
+  ASSERT_TRUE(idle.load(w.avatar).ok());
+  ASSERT_FALSE(idle.movingVertices().empty());
+  ASSERT_LT(idle.movingVertices().size() * 4, w.avatar.skin.size());
+  GarmentLoadContext ctx;
+  auto dress = LoadFittedGarment(testing::bodyRoot() + "/pattern/Dress.pop", ctx);
+  ASSERT_TRUE(dress.ok()) << dress.error().message();
+
+  BodySurface body = BodySurface::fromAvatar(w.avatar);
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> unit(-0.5f, 0.5f);
+  // Forward through the breath, then straight back to its first frame.
+  for (const std::size_t k : {1, 2, 3, 10, 25, 50, 75, 99, 60, 0}) {
+    ASSERT_TRUE(idle.show(w.avatar, k));
+    ASSERT_TRUE(body.refresh(w.avatar));
+    const BodySurface fresh = BodySurface::fromAvatar(w.avatar);
+    for (std::size_t s = 0; s < body.size(); ++s) {
+      const auto i = static_cast<std::int32_t>(s);
+      ASSERT_EQ(body.sample(i), fresh.sample(i)) << "frame " << k;
+      ASSERT_EQ(body.normal(i), fresh.normal(i)) << "frame " << k << ", sample " << s;
+    }
+    for (int q = 0; q < 300; ++q) {
+      const std::int32_t v = idle.movingVertices()[random() % idle.movingVertices().size()] - 1;
+      const Vec3& s = body.sample(v);
+      const float r = q % 2 ? 0.05f : 0.6f;
+      const Vec3 p{s[0] + r * unit(random), s[1] + r * unit(random), s[2] + r * unit(random)};
+      expectSameSearches(body, p);
+      std::vector<std::int32_t> near, freshNear;
+      body.gatherWithin(p, 0.15f, near);
+      fresh.gatherWithin(p, 0.15f, freshNear);
+      std::sort(near.begin(), near.end());
+      std::sort(freshNear.begin(), freshNear.end());
+      ASSERT_EQ(near, freshNear) << "frame " << k;
+    }
+    GarmentMesh other;
+    other.particles = dress->particles;
+    other.edges = dress->edges;
+    other.bindings = dress->bindings;
+    other.hasBinding = true;
+    FitGarmentToBody(*dress, body);
+    FitGarmentToBody(other, fresh);
+    for (std::size_t i = 0; i < other.particles.size(); ++i)
+      ASSERT_EQ(at(dress->particles[i]), at(other.particles[i])) << "frame " << k;
   }
 }
 

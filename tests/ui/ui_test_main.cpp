@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
+#include <string_view>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
@@ -17,6 +18,7 @@
 #include <wx/utils.h>
 #include <wx/window.h>
 
+#include "platform/log.h"
 #include "ui_test_support.h"
 #include "x11_screen.h"
 
@@ -45,6 +47,18 @@ void failOnAssert(const wxString& file, int line, const wxString& func, const wx
                                         << func.utf8_string() << ": " << message.utf8_string();
 }
 
+// The program's developer diagnostics (frame times and the like) reach
+// standard error only when VESTORA_DEBUG is set, as in the program.
+class DeveloperLog : public vestora::LogSink {
+ public:
+  void write(std::string_view text) override {
+    if (enabled_) std::fprintf(stderr, "%.*s", static_cast<int>(text.size()), text.data());
+  }
+
+ private:
+  bool enabled_ = std::getenv("VESTORA_DEBUG") != nullptr;
+};
+
 }  // namespace
 
 wxIMPLEMENT_APP_NO_MAIN(UiTestApp);
@@ -60,7 +74,9 @@ bool PumpUntil(const std::function<bool()>& done, int ms) {
   wxGUIEventLoop loop;
   wxEventLoopActivator activate(&loop);
   while (true) {
-    while (loop.Pending()) loop.Dispatch();
+    // A window that animates always has an event pending: the condition is
+    // looked at between events, not only once the queue runs dry.
+    for (int i = 0; i < 20 && loop.Pending(); ++i) loop.Dispatch();
     wxTheApp->ProcessPendingEvents();
     wxTheApp->ProcessIdle();
     if (done()) return true;
@@ -150,6 +166,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   wxSetAssertHandler(failOnAssert);
+  static DeveloperLog developerLog;
+  vestora::setLogSink(&developerLog);
   delete wxLog::SetActiveTarget(new CollectingLog);
   wxTheApp->CallOnInit();
   const int status = RUN_ALL_TESTS();

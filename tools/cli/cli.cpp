@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 
+#include "cli/animate_command.h"
 #include "cli/body_commands.h"
 #include "cli/cli_args.h"
 #include "cli/garment_commands.h"
@@ -39,6 +40,8 @@ constexpr const char* kUsageText =
     "  render --out FILE.png|.jpg [--body B] [--garment PATH] [--sheet] ...\n"
     "                                     draw one frame of the 3D view without a display\n"
 #endif
+    "  animate [--pose P] [--garment PATH] [--frames N] [--json]\n"
+    "                                     play the idle animation without a display and time it\n"
     "  get URL FILE                       download URL with the program's HTTP client\n"
     "  install URL [--reinstall yes|no]   download, check and install a garment package\n"
     "\n"
@@ -192,9 +195,11 @@ const std::map<std::string, Command>& commands() {
         {"--sheet", "--no-multisample"},
         {"--root", "--out", "--width", "--image-height", "--body", "--height", "--weight",
          "--month", "--garment", "--azimuth", "--elevation", "--distance", "--frames", "--tool",
-         "--points", "--unit", "--region", "--amount"},
+         "--points", "--unit", "--region", "--amount", "--pose", "--breath-frame"},
         runRender}},
 #endif
+      {"animate",
+       {kAnimateHelp, {"--json"}, {"--root", "--pose", "--garment", "--frames"}, runAnimate}},
       {"get", {kGetHelp, {}, {}, runGet}},
       {"install", {kInstallHelp, {}, {"--root", "--reinstall"}, runInstall}},
       {"status",

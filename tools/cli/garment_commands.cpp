@@ -33,28 +33,6 @@ const char* const kFitHelp =
 
 namespace {
 
-// Answers the try-on's questions from the command line and passes its
-// messages on to the error stream.
-class CommandLineAnswers : public UserDialogs {
- public:
-  CommandLineAnswers(bool redrape, bool quickSew, std::ostream& err)
-      : redrape_(redrape), quickSew_(quickSew), err_(err) {}
-  void showMessage(const std::string& text, const std::string&, MessageIcon) override {
-    err_ << "vestora-cli: " << text << '\n';
-  }
-  bool askYesNo(const std::string& text, const std::string&) override {
-    if (text == kRedrapeQuestion) return redrape_;
-    if (text == kQuickSewQuestion) return quickSew_;
-    return false;
-  }
-  std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
-  std::optional<Rgb> chooseColour(Rgb) override { return std::nullopt; }
-
- private:
-  bool redrape_, quickSew_;
-  std::ostream& err_;
-};
-
 std::optional<bool> yesNo(const Args& args, const std::string& option, bool fallback,
                           std::ostream& err, bool& bad) {
   const auto text = args.value(option);
@@ -78,6 +56,19 @@ bool endsWith(const std::string& s, const char* suffix) {
 
 }  // namespace
 
+bool isGarmentFile(const std::string& arg, std::ostream& err) {
+  if (endsWith(arg, ".pop") || endsWith(arg, ".msh")) return true;
+  err << "vestora-cli: a garment is a .pop or a .msh file, not \"" << arg << "\"\n";
+  return false;
+}
+
+bool putOnGarment(TryOn& tryOn, const std::string& root, const std::string& arg) {
+  const std::string path = arg[0] == '\\' ? dataPath(root, arg) : arg;
+  const Result<void> loaded = endsWith(arg, ".pop") ? tryOn.LoadFittedGarmentCommand(path)
+                                                    : tryOn.LoadPatternMeshCommand(path);
+  return loaded.ok();
+}
+
 int runFit(const Args& args, std::ostream& out, std::ostream& err) {
   bool bad = false;
   const auto height = number(args, "--height", err, bad);
@@ -92,11 +83,7 @@ int runFit(const Args& args, std::ostream& out, std::ostream& err) {
     bad = true;
   }
   if (bad || !body) return kUsage;
-  const bool fitted = endsWith(*garmentArg, ".pop");
-  if (!fitted && !endsWith(*garmentArg, ".msh")) {
-    err << "vestora-cli: a garment is a .pop or a .msh file, not \"" << *garmentArg << "\"\n";
-    return kUsage;
-  }
+  if (!isGarmentFile(*garmentArg, err)) return kUsage;
 
   const std::string root = args.value("--root").value_or(GetRootDir());
   Avatar avatar(root);
@@ -105,9 +92,7 @@ int runFit(const Args& args, std::ostream& out, std::ostream& err) {
 
   CommandLineAnswers answers(*redrape, *quickSew, err);
   TryOn tryOn(avatar, answers);
-  const Result<void> loaded =
-      fitted ? tryOn.LoadFittedGarmentCommand(path) : tryOn.LoadPatternMeshCommand(path);
-  if (!loaded) return kBadInput;  // the try-on has said why
+  if (!putOnGarment(tryOn, root, *garmentArg)) return kBadInput;  // the try-on has said why
 
   BodyShaper shaper(avatar);  // reshaping refits the garment
   applyEditorShape(avatar, shaper, height, weight, month, err);

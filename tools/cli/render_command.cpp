@@ -3,12 +3,14 @@
 #include <array>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
 #include "body/measurement.h"
 #include "cli/body_commands.h"
 #include "cli/cli.h"
+#include "cli/garment_commands.h"
 #include "cloth/try_on.h"
 #include "platform/data_path.h"
 #include "platform/file_io.h"
@@ -27,6 +29,7 @@ const char* const kRenderHelp =
     "                          [--elevation E] [--distance D] [--sheet] [--frames N]\n"
     "                          [--tool linear|height|curve|girth --points X,Y[,X,Y]]\n"
     "                          [--unit cm|inch] [--region NAME --amount A]\n"
+    "                          [--pose standard|bag|walk|stand] [--breath-frame K]\n"
     "                          [--no-multisample]\n"
     "Draws one frame of the 3D view without a display, as the program draws it: the\n"
     "backdrop, the logo buttons, the body (shaped like the body editor does with --height,\n"
@@ -43,35 +46,22 @@ const char* const kRenderHelp =
     "two for linear and height, one for girth, the two ends of the stroke for curve;\n"
     "the marks and the value are drawn and the value is printed. --unit sets the\n"
     "unit of the sheet and the marks. --region and --amount shape one region of the\n"
-    "woman as the body page's slider does (the regions of 'shape').\n";
+    "woman as the body page's slider does (the regions of 'shape').\n"
+    "--pose changes the woman's pose as the wardrobe does: her --height, --weight and\n"
+    "--month are applied to the new pose's body (as the body page's settings are).\n"
+    "--breath-frame K shows frame K (0 to 99) of her idle animation: the breath, with\n"
+    "the blink on its first frames.\n";
 
 namespace {
 
 constexpr int kMinSide = 16;
 constexpr int kMaxSide = 4096;
 
-// Answers the try-on's questions as 'fit' does by default (re-drape: yes,
-// quick sew: no) and passes its messages on to the error stream.
-class RenderDialogs : public UserDialogs {
- public:
-  explicit RenderDialogs(std::ostream& err) : err_(err) {}
-  void showMessage(const std::string& text, const std::string&, MessageIcon) override {
-    err_ << "vestora-cli: " << text << '\n';
-  }
-  bool askYesNo(const std::string& text, const std::string&) override {
-    return text == kRedrapeQuestion;
-  }
-  std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
-  std::optional<Rgb> chooseColour(Rgb) override { return std::nullopt; }
-
- private:
-  std::ostream& err_;
-};
-
 // The view's window, off screen: no timers, no sounds, no focus.
 class OffscreenHost : public ViewHost {
  public:
-  OffscreenHost(OffscreenContext& context, std::ostream& err) : context_(context), dialogs_(err) {}
+  OffscreenHost(OffscreenContext& context, std::ostream& err)
+      : context_(context), dialogs_(true, false, err) {}
   UserDialogs& dialogs() override { return dialogs_; }
   void requestRedraw() override {}
   void startTimer(int, int) override {}
@@ -85,7 +75,7 @@ class OffscreenHost : public ViewHost {
 
  private:
   OffscreenContext& context_;
-  RenderDialogs dialogs_;
+  CommandLineAnswers dialogs_;
 };
 
 bool hasExtension(const std::string& path, std::string_view extension) {
@@ -205,6 +195,24 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
     err << "vestora-cli: --unit is cm or inch\n";
     bad = true;
   }
+  const auto breathFrame = number(args, "--breath-frame", err, bad);
+  if (breathFrame && (*breathFrame < 0 || *breathFrame > static_cast<float>(kMaxIdleFrames - 1) ||
+                      std::floor(*breathFrame) != *breathFrame)) {
+    err << "vestora-cli: --breath-frame takes a whole number from 0 to " << kMaxIdleFrames - 1
+        << '\n';
+    bad = true;
+  }
+  const AvatarEntry* pose = nullptr;
+  if (const auto poseName = args.value("--pose")) {
+    pose = poseEntry(*poseName);
+    if (!pose) {
+      err << "vestora-cli: --pose is " << kPoseNames << ", not \"" << *poseName << "\"\n";
+      bad = true;
+    } else if (args.value("--body")) {
+      err << "vestora-cli: --pose is the woman's; it does not go with --body\n";
+      bad = true;
+    }
+  }
   const auto body = chooseBody(args, err);
   const auto outPath = args.value("--out");
   if (!outPath) {
@@ -217,11 +225,7 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
     bad = true;
   }
   const auto garmentArg = args.value("--garment");
-  const bool fitted = garmentArg && hasExtension(*garmentArg, ".pop");
-  if (garmentArg && !fitted && !hasExtension(*garmentArg, ".msh")) {
-    err << "vestora-cli: a garment is a .pop or a .msh file, not \"" << *garmentArg << "\"\n";
-    bad = true;
-  }
+  if (garmentArg && !isGarmentFile(*garmentArg, err)) bad = true;
   if (bad || !body) return kUsage;
 
   auto context = OffscreenContext::create(*width, *height, !args.has("--no-multisample"));
@@ -234,19 +238,30 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
   GlView view(host, root);
   if (!loadBody(view.avatar(), *body, err)) return kBadInput;
   view.afterBodyLoaded();
-
-  if (garmentArg) {
-    const std::string path = (*garmentArg)[0] == '\\' ? dataPath(root, *garmentArg) : *garmentArg;
-    TryOn& tryOn = view.tryOn();
-    const Result<void> loaded =
-        fitted ? tryOn.LoadFittedGarmentCommand(path) : tryOn.LoadPatternMeshCommand(path);
-    if (!loaded) return kBadInput;  // the try-on has said why
+  if (pose) {
+    // The body page's settings, then the pose change that applies them.
+    if (bodyHeight) view.bodySettings.heightCm = clampHeight(*bodyHeight);
+    if (weight) view.bodySettings.weightJin = clampWeight(*weight);
+    if (month) view.bodySettings.month = clampMonth(*month);
+    if (!view.selectPose(pose->thumbnail)) return kBadInput;  // the view has said why
   }
-  applyEditorShape(view.avatar(), view.shaper(), bodyHeight, weight, month, err);
+
+  if (garmentArg && !putOnGarment(view.tryOn(), root, *garmentArg)) return kBadInput;
+  if (!pose) applyEditorShape(view.avatar(), view.shaper(), bodyHeight, weight, month, err);
   if (regionArg) {
     if (!view.shaper().SelectShapeRegion(region) ||
         !view.shaper().DeformRegion(region, 0, 0, *amount)) {
       err << "vestora-cli: the body has no region \"" << *regionArg << "\" to shape\n";
+      return kBadInput;
+    }
+  }
+
+  if (breathFrame) {
+    const auto k = static_cast<std::size_t>(*breathFrame);
+    if (!view.loadIdleAnimation()) return kBadInput;  // the view has said why
+    if (!view.showAnimationFrame(k)) {
+      err << "vestora-cli: the idle animation has " << view.idleAnimation().frameCount()
+          << " frames, no frame " << k << '\n';
       return kBadInput;
     }
   }
@@ -261,8 +276,7 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
   if (unit == "inch") view.unitFactor = 2.54f;
   if (args.has("--sheet") || tool) {
     view.measurementSheet = args.has("--sheet");
-    RenderDialogs dialogs(err);
-    if (!view.measurer().MeasureBody(view.avatar(), &dialogs) && tool) return kBadInput;
+    if (!view.measurer().MeasureBody(view.avatar(), &host.dialogs()) && tool) return kBadInput;
   }
   std::string toolLine;
   if (tool) {
