@@ -1,13 +1,16 @@
 // Fitting the default dress to the default body: the production fit, with
 // the body index, side by side with the reference fit whose searches scan
 // every body sample; also the refresh of the body after a reshaping, the
-// binding, and the fit after a change of weight and month.
+// binding, the fit after a change of weight and month, and one tick of the
+// idle animation with the dress on.
 #include <benchmark/benchmark.h>
 
 #include "avatar/avatar.h"
+#include "avatar/idle_animation.h"
 #include "body/body_shaper.h"
 #include "cloth/garment_files.h"
 #include "cloth/garment_fit.h"
+#include "cloth/try_on.h"
 #include "platform/data_path.h"
 
 namespace vestora {
@@ -45,14 +48,33 @@ BENCHMARK_CAPTURE(BM_FitDress, reference, SampleSearch::Scan)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
 
-// The fit the body editor runs after a reshaping: refresh the body, fit.
+// The body's positions now, as the surface takes them.
+std::vector<Vec3> positionsOf(const Avatar& avatar) {
+  std::vector<Vec3> p;
+  for (const SkinVertex& s : avatar.skin) p.push_back({s.x, s.y, s.z});
+  return p;
+}
+
+// Two shapes of the body: as loaded, and heavier and pregnant.
+struct TwoShapes : DressedBody {
+  std::vector<Vec3> loaded, reshaped;
+  TwoShapes() {
+    loaded = positionsOf(avatar);
+    BodyShaper shaper(avatar);
+    shaper.SetBodyWeight(140);
+    shaper.SetPregnancyMonth(7);
+    reshaped = positionsOf(avatar);
+  }
+};
+
+// The fit the body editor runs after a reshaping: refresh the body, fit
+// (the shape changes at every iteration, so the refresh is a whole one).
 void BM_RefitAfterReshaping(benchmark::State& state) {
-  DressedBody d;
-  BodyShaper shaper(d.avatar);
-  shaper.SetBodyWeight(140);
-  shaper.SetPregnancyMonth(7);
+  TwoShapes d;
+  bool reshaped = false;
   for (auto _ : state) {
-    d.body.refresh(d.avatar);
+    reshaped = !reshaped;
+    d.body.refresh(reshaped ? d.reshaped : d.loaded);
     FitGarmentToBody(d.dress, d.body);
     benchmark::DoNotOptimize(d.dress.drawParticles.data());
   }
@@ -60,13 +82,38 @@ void BM_RefitAfterReshaping(benchmark::State& state) {
 BENCHMARK(BM_RefitAfterReshaping)->Unit(benchmark::kMillisecond);
 
 void BM_RefreshBody(benchmark::State& state) {
-  DressedBody d;
+  TwoShapes d;
+  bool reshaped = false;
   for (auto _ : state) {
-    d.body.refresh(d.avatar);
+    reshaped = !reshaped;
+    d.body.refresh(reshaped ? d.reshaped : d.loaded);
     benchmark::ClobberMemory();
   }
 }
 BENCHMARK(BM_RefreshBody)->Unit(benchmark::kMillisecond);
+
+// One tick of the idle animation with the dress on, as the view plays it:
+// the next frame of the breath into the body, the dress refitted to it.
+void BM_IdleTickWithDress(benchmark::State& state) {
+  Avatar avatar(kRoot);
+  (void)avatar.selectAvatar(kAvatarTable[0]);
+  ScriptedDialogs dialogs;
+  TryOn tryOn(avatar, dialogs);
+  IdleAnimation idle;
+  if (!tryOn.LoadFittedGarmentCommand(dataPath(kRoot, "\\pattern\\Dress.pop")) ||
+      !idle.load(avatar)) {
+    state.SkipWithError("no dress or no idle animation in the application root");
+    return;
+  }
+  std::size_t k = 0;
+  for (auto _ : state) {
+    k = k >= idle.lastFrame() ? 0 : k + 1;
+    idle.show(avatar, k);
+    avatar.notifyReshaped();
+    benchmark::DoNotOptimize(tryOn.garment().drawParticles.data());
+  }
+}
+BENCHMARK(BM_IdleTickWithDress)->Unit(benchmark::kMillisecond);
 
 void BM_BindDress(benchmark::State& state, SampleSearch search) {
   DressedBody d;

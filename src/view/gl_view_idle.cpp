@@ -77,8 +77,6 @@ void GlView::startIdleAnimation() {
   host_.startTimer(kIdleFrameTimer, kIdleFramePeriodMs);
   host_.startTimer(kIdleRestartTimer, kIdleRestartPeriodMs);
   idleEnabled_ = true;
-  // The rest between two breaths is no frame time.
-  if (idleStats_) idleStats_->lastDrawMs = -1;
   idleResume_ = false;
   redraw();
 }
@@ -158,20 +156,24 @@ void GlView::noteIdleTick(double /*tickMs*/, double refitMs) {
 }
 
 void GlView::noteFrameDrawn(double drawMs) {
+  const double now = nowMs();
   lastDrawMs_ = drawMs;
-  lastDrawEndMs_ = nowMs();
+  lastDrawEndMs_ = now;
   if (!idleEnabled_) return;
   if (!idleStats_) idleStats_ = std::make_unique<IdleStats>();
   IdleStats& s = *idleStats_;
-  const double now = nowMs();
   if (s.windowStartMs < 0) {
     s = IdleStats{};
     s.windowStartMs = now;
-  } else if (s.lastDrawMs >= 0) {
-    s.intervals.push_back(now - s.lastDrawMs);
   }
-  s.lastDrawMs = now;
-  s.draws.push_back(drawMs);
+  // Only frames of the breath count, and the time between two of them only
+  // within one breath (not the rest before the next).
+  if (idleIndex_ != s.lastIndex) {
+    if (s.lastDrawMs >= 0 && idleIndex_ > s.lastIndex) s.intervals.push_back(now - s.lastDrawMs);
+    s.lastDrawMs = now;
+    s.lastIndex = idleIndex_;
+    s.draws.push_back(drawMs);
+  }
   if (now - s.windowStartMs < 1000) return;
   const double worst =
       s.intervals.empty() ? 0 : *std::max_element(s.intervals.begin(), s.intervals.end());
@@ -182,9 +184,12 @@ void GlView::noteFrameDrawn(double drawMs) {
                 s.draws.size(), (now - s.windowStartMs) / 1000.0, median(s.intervals), worst,
                 median(s.draws), median(s.refits));
   debugOutput(line);
+  const double lastDraw = s.lastDrawMs;
+  const std::size_t lastIndex = s.lastIndex;
   s = IdleStats{};
   s.windowStartMs = now;
-  s.lastDrawMs = now;
+  s.lastDrawMs = lastDraw;
+  s.lastIndex = lastIndex;
 }
 
 Result<void> GlView::selectPose(std::string_view thumbnail) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,8 @@ struct GlView::Gl {
 // garment's refit took.
 struct GlView::IdleStats {
   double windowStartMs = -1;
-  double lastDrawMs = -1;
+  double lastDrawMs = -1;                // when the last frame of the breath was drawn
+  std::size_t lastIndex = ~std::size_t{0};  // and which it was
   std::vector<double> intervals, draws, refits;
 };
 

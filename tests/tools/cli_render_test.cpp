@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -96,6 +97,79 @@ TEST(CliRender, DressesTheBodyWithAGarment) {
            "--image-height", "64", "--garment", "\\pattern\\Dress.pop"});
   ASSERT_EQ(r.status, kOk) << r.err;
   EXPECT_NE(testing::readAll(dir.file("bare.png")), testing::readAll(dir.file("dressed.png")));
+}
+
+// Pixels whose colour differs by more than a little between two pictures of
+// the same size, and the rows they lie in.
+struct Difference {
+  int pixels = 0;
+  int firstRow = -1, lastRow = -1;
+};
+
+Difference differenceOf(const std::string& a, const std::string& b, int threshold = 8) {
+  auto first = readPng(a);
+  auto second = readPng(b);
+  Difference d;
+  if (!first || !second || first->width != second->width || first->height != second->height) {
+    ADD_FAILURE() << "pictures " << a << " and " << b << " cannot be compared";
+    return d;
+  }
+  for (int y = 0; y < first->height; ++y)
+    for (int x = 0; x < first->width; ++x) {
+      const std::uint8_t* p = first->pixel(x, y);
+      const std::uint8_t* q = second->pixel(x, y);
+      int most = 0;
+      for (int c = 0; c < 3; ++c) most = std::max(most, std::abs(p[c] - q[c]));
+      if (most <= threshold) continue;
+      ++d.pixels;
+      if (d.firstRow < 0) d.firstRow = y;
+      d.lastRow = y;
+    }
+  return d;
+}
+
+// The four poses and two moments of the breath, drawn off screen: each pose
+// moves arms or legs, the breath moves the trunk between the shoulders and
+// the hips only.
+TEST(CliRender, PosesAndBreathFramesDifferWhereTheyShould) {
+  TempDir dir;
+  auto render = [&](const std::string& name, std::vector<std::string> more) {
+    std::vector<std::string> args = {"render", "--root", kRoot, "--out", dir.file(name + ".png"),
+                                     "--width", "160", "--image-height", "200",
+                                     "--no-multisample"};
+    args.insert(args.end(), more.begin(), more.end());
+    const CliRun r = run(args);
+    EXPECT_EQ(r.status, kOk) << name << ": " << r.err;
+    return dir.file(name + ".png");
+  };
+  const std::string standard = render("standard", {"--pose", "standard"});
+  for (const char* pose : {"bag", "walk", "stand"}) {
+    const Difference d = differenceOf(standard, render(pose, {"--pose", pose}));
+    EXPECT_GT(d.pixels, 150) << pose;
+  }
+  EXPECT_GT(differenceOf(dir.file("walk.png"), dir.file("stand.png")).pixels, 150);
+
+  const std::string rest = render("breath0", {"--breath-frame", "0"});
+  EXPECT_EQ(differenceOf(rest, render("plain", {})).pixels, 0);
+  // A breath is a gentle motion: a few levels of grey.
+  const Difference breath =
+      differenceOf(rest, render("breath50", {"--breath-frame", "50"}), 2);
+  EXPECT_GT(breath.pixels, 100);
+  // The body stands from about row 5 to row 190: the breath stays between
+  // her shoulders and her hips.
+  EXPECT_GE(breath.firstRow, 28);
+  EXPECT_LE(breath.lastRow, 100);
+
+  // Mistakes: a pose she does not have, a frame she does not have, a pose
+  // for another body.
+  CliRun r = run({"render", "--root", kRoot, "--out", dir.file("x.png"), "--pose", "sit"});
+  EXPECT_EQ(r.status, kUsage);
+  EXPECT_NE(r.err.find("standard, bag, walk or stand"), std::string::npos) << r.err;
+  r = run({"render", "--root", kRoot, "--out", dir.file("x.png"), "--breath-frame", "100"});
+  EXPECT_EQ(r.status, kUsage);
+  r = run({"render", "--root", kRoot, "--out", dir.file("x.png"), "--pose", "walk", "--body",
+           "man"});
+  EXPECT_EQ(r.status, kUsage);
 }
 
 // The freehand tools as a user of the window would use them: the marks

@@ -238,5 +238,39 @@ TEST(CliShape, MeasuresMistakesAndRefusals) {
   EXPECT_NEAR(nlohmann::json::parse(girl.out)["results"]["height"].get<double>(), 118.5, 0.2);
 }
 
+// The idle animation played headlessly: its ticks timed, the dress
+// refitted at each when she wears one; mistakes refused before anything runs.
+TEST(CliAnimate, TimesTheTicksAndTheRefit) {
+  CliRun bare = run({"animate", "--root", contentRoot(), "--frames", "120", "--json"});
+  ASSERT_EQ(bare.status, kOk) << bare.err;
+  const auto j = nlohmann::json::parse(bare.out);
+  EXPECT_EQ(j["frames"], 120);
+  const double median = j["tickMs"]["median"], p95 = j["tickMs"]["p95"], max = j["tickMs"]["max"];
+  EXPECT_GT(median, 0.0);
+  EXPECT_LE(median, p95);
+  EXPECT_LE(p95, max);
+  EXPECT_EQ(j["refitMs"]["median"], 0.0);  // nothing to refit
+
+  CliRun dressed = run({"animate", "--root", contentRoot(), "--frames", "20", "--pose", "bag",
+                        "--garment", "\\pattern\\Dress.pop", "--json"});
+  ASSERT_EQ(dressed.status, kOk) << dressed.err;
+  EXPECT_GT(nlohmann::json::parse(dressed.out)["refitMs"]["median"].get<double>(), 0.0);
+
+  CliRun text = run({"animate", "--root", contentRoot(), "--frames", "5"});
+  ASSERT_EQ(text.status, kOk) << text.err;
+  EXPECT_NE(text.out.find("5 ticks of the idle animation (100 frames a breath)"),
+            std::string::npos)
+      << text.out;
+
+  EXPECT_EQ(run({"animate", "--root", contentRoot(), "--pose", "sit"}).status, kUsage);
+  EXPECT_EQ(run({"animate", "--root", contentRoot(), "--frames", "0"}).status, kUsage);
+  EXPECT_EQ(run({"animate", "--root", contentRoot(), "--frames", "2.5"}).status, kUsage);
+  EXPECT_EQ(run({"animate", "--root", contentRoot(), "--garment", "x.obj"}).status, kUsage);
+  TempDir empty;
+  CliRun none = run({"animate", "--root", empty.path().string()});
+  EXPECT_EQ(none.status, kBadInput);
+  EXPECT_NE(none.err.find("nv_High.c3d"), std::string::npos) << none.err;
+}
+
 }  // namespace
 }  // namespace vestora::cli

@@ -120,6 +120,20 @@ TEST_F(IdlePoseTest, AReshapingPausesTheBreathAndItResumesOverTheNewShape) {
   EXPECT_LT(moved, 0.1f);  // a breath, not the old shape written back
 }
 
+TEST_F(IdlePoseTest, TheResetButtonPutsHerAtRestAndSheBreathesAgain) {
+  start();
+  const std::vector<float> rest = vertices();
+  ASSERT_TRUE(view_->startIdleAnimationWhenUndressed());
+  for (int i = 0; i < 30; ++i) tick(kIdleFrameTimer, 20);
+  host_->dialogs_.answerYesNo(false);  // keep the camera
+  view_->onResetButton();
+  EXPECT_EQ(vertices(), rest);
+  EXPECT_FALSE(running(kIdleFrameTimer));
+  tick(kIdleRestartTimer, 3000);
+  EXPECT_TRUE(view_->idleAnimationOn());
+  EXPECT_TRUE(running(kIdleFrameTimer));
+}
+
 TEST_F(IdlePoseTest, MeasuringTakesHerAtRest) {
   start();
   BodyMeasurer still;
