@@ -124,12 +124,20 @@ void GlView::onIdleFrameTimer() {
   const std::size_t last = idle_.lastFrame();
   const double start = nowMs();
   // Where a frame takes longer to draw than its slot (a software renderer),
-  // the window gets as much time again for everything else (input, the
-  // panels) before the next one; the breath keeps its pace by skipping.
-  if (lastDrawMs_ > kIdleFramePeriodMs && start - lastDrawEndMs_ < lastDrawMs_) return;
+  // the window keeps a third as much time again for everything else
+  // (input, the panels) before the next one; the breath keeps its pace by
+  // skipping frames.
+  if (lastDrawMs_ > kIdleFramePeriodMs) {
+    const double wait = lastDrawEndMs_ + lastDrawMs_ / 3 - start;
+    if (wait >= 1) {
+      host_.startTimer(kIdleFrameTimer, static_cast<int>(std::ceil(wait)));
+      return;
+    }
+  }
   if (idleIndex_ < last) {
     idleIndex_ = idleFrameAt(start - breathStartMs_, idleIndex_, last);
     showAnimationFrame(idleIndex_);
+    host_.startTimer(kIdleFrameTimer, kIdleFramePeriodMs);
     redraw();
   }
   // The last frame stays on screen until the next breath.
