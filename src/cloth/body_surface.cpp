@@ -20,6 +20,20 @@ std::vector<Vec3> avatarPositions(const Avatar& avatar) {
   return positions;
 }
 
+// Takes the positions at(k) of every sample into `positions` and lists in
+// `moved` the samples whose position changed.
+template <class At>
+void takeMoved(std::vector<Vec3>& positions, std::vector<std::int32_t>& moved, At at) {
+  moved.clear();
+  for (std::size_t k = 0; k < positions.size(); ++k) {
+    const Vec3 p = at(k);
+    if (p != positions[k]) {
+      positions[k] = p;
+      moved.push_back(static_cast<std::int32_t>(k));
+    }
+  }
+}
+
 // Relative and absolute slack by which a cell's box distance must exceed
 // the best distance before the cell is passed over: float distances may lie
 // a few units in the last place below the exact ones.
@@ -89,28 +103,17 @@ BodySurface BodySurface::fromAvatar(const Avatar& avatar) {
 bool BodySurface::refresh(const Avatar& avatar) {
   if (avatar.skin.size() != positions_.size()) return false;
   standingPose = avatar.highPose;
-  moved_.clear();
-  for (std::size_t k = 0; k < positions_.size(); ++k) {
+  takeMoved(positions_, moved_, [&](std::size_t k) {
     const SkinVertex& s = avatar.skin[k];
-    const Vec3 p{s.x, s.y, s.z};
-    if (p != positions_[k]) {
-      positions_[k] = p;
-      moved_.push_back(static_cast<std::int32_t>(k));
-    }
-  }
+    return Vec3{s.x, s.y, s.z};
+  });
   refreshMoved();
   return true;
 }
 
 bool BodySurface::refresh(std::span<const Vec3> positions) {
   if (positions.size() != positions_.size()) return false;
-  moved_.clear();
-  for (std::size_t k = 0; k < positions_.size(); ++k) {
-    if (positions[k] != positions_[k]) {
-      positions_[k] = positions[k];
-      moved_.push_back(static_cast<std::int32_t>(k));
-    }
-  }
+  takeMoved(positions_, moved_, [&](std::size_t k) { return positions[k]; });
   refreshMoved();
   return true;
 }

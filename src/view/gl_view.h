@@ -311,7 +311,7 @@ class GlView {
   void onIdleFrameTimer();
   void onIdleRestartTimer();
   double nowMs() const;
-  void noteIdleTick(double tickMs, double refitMs);
+  void noteRefit(double ms);
   void noteFrameDrawn(double drawMs);
 
   ViewHost& host_;

@@ -65,7 +65,7 @@ bool GlView::showAnimationFrame(std::size_t k) {
   // The garment follows the body (nothing is bound while she is undressed).
   const double start = nowMs();
   avatar_.notifyReshaped();
-  noteIdleTick(0, nowMs() - start);
+  noteRefit(nowMs() - start);
   return true;
 }
 
@@ -158,9 +158,10 @@ void GlView::onIdleRestartTimer() {
   startIdleAnimation();
 }
 
-void GlView::noteIdleTick(double /*tickMs*/, double refitMs) {
+void GlView::noteRefit(double ms) {
+  if (!idleEnabled_) return;
   if (!idleStats_) idleStats_ = std::make_unique<IdleStats>();
-  idleStats_->refits.push_back(refitMs);
+  idleStats_->refits.push_back(ms);
 }
 
 void GlView::noteFrameDrawn(double drawMs) {

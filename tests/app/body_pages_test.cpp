@@ -23,6 +23,7 @@
 #include "app/measures_dialog.h"
 #include "app/page_widgets.h"
 #include "app/panels.h"
+#include "main_window_fixture.h"
 #include "test_support.h"
 #include "ui/skin_button.h"
 #include "ui/skin_slider.h"
@@ -54,14 +55,11 @@ std::filesystem::path testFolder(const char* name) {
   return folder;
 }
 
-class BodyPagesTest : public ::testing::Test {
+class BodyPagesTest : public MainWindowFixture {
  protected:
   void SetUp() override {
-    main_ = new CFittingRoomDlg(VESTORA_TEST_ROOT);
-    const Result<void> ready = main_->Initialise();
-    ASSERT_TRUE(ready) << ready.error().message();
-    ASSERT_TRUE(PumpUntil([&] { return main_->IsShownOnScreen(); }, 5000));
-    Pump(300);
+    MainWindowFixture::SetUp();
+    if (HasFatalFailure()) return;
     click(main_->FindWindow(ids::kControlPanel));
     ASSERT_EQ(main_->currentPanel(), static_cast<SkinPanel*>(main_->controlPanel()));
     // The body as loaded (the one in the view breathes).
@@ -69,12 +67,6 @@ class BodyPagesTest : public ::testing::Test {
     ASSERT_TRUE(loaded.selectAvatar(kAvatarTable[0]).ok());
     loadedHash_ = shapeHash(loaded);
   }
-  void TearDown() override {
-    if (main_) main_->Destroy();
-    Pump(100);
-  }
-
-  GlView& view() { return main_->view()->view(); }
   CBodyEditPage* bodyPage() { return main_->controlPanel()->bodyPage(); }
   CMeasurePage* measurePage() { return main_->controlPanel()->measurePage(); }
 
@@ -107,7 +99,6 @@ class BodyPagesTest : public ::testing::Test {
         wxPoint(static_cast<int>(size.x * fx), static_cast<int>(size.y * fy)));
   }
 
-  CFittingRoomDlg* main_ = nullptr;
   std::uint64_t loadedHash_ = 0;
 };
 

@@ -21,6 +21,7 @@
 #include "app/body_edit_page.h"
 #include "app/gl_view_window.h"
 #include "app/panels.h"
+#include "main_window_fixture.h"
 #include "ui/resource_bitmaps.h"
 #include "view/body_pick.h"
 #include "ui/skin_button.h"
@@ -33,20 +34,8 @@ using vestora::testing::GrabClient;
 using vestora::testing::Pump;
 using vestora::testing::PumpUntil;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public MainWindowFixture {
  protected:
-  void SetUp() override {
-    main_ = new CFittingRoomDlg(VESTORA_TEST_ROOT);
-    const Result<void> ready = main_->Initialise();
-    ASSERT_TRUE(ready) << ready.error().message();
-    ASSERT_TRUE(PumpUntil([&] { return main_->IsShownOnScreen(); }, 5000));
-    Pump(300);
-  }
-  void TearDown() override {
-    if (main_) main_->Destroy();
-    Pump(100);
-  }
-
   SkinButton* button(int id) { return static_cast<SkinButton*>(main_->FindWindow(id)); }
 
   // Clicks the middle of a child window with real pointer events.
@@ -65,9 +54,6 @@ class MainWindowTest : public ::testing::Test {
     Pump(150);
   }
 
-  GlView& view() { return main_->view()->view(); }
-
-  CFittingRoomDlg* main_ = nullptr;
 };
 
 // Pixels that differ clearly from the backdrop, which is grey to white.
@@ -241,30 +227,8 @@ TEST_F(MainWindowTest, ControlsStandWhereTheLayoutPutsThem) {
             wxRect(client.x - 431, kPanelTop, kPanelWidth, client.y - 202));
 }
 
-}  // namespace
-}  // namespace vestora::app
-
-namespace vestora::app {
-namespace {
-
-using vestora::testing::GrabClient;
-using vestora::testing::Pump;
-using vestora::testing::PumpUntil;
-
-class IdleWindowTest : public ::testing::Test {
+class IdleWindowTest : public MainWindowFixture {
  protected:
-  void SetUp() override {
-    main_ = new CFittingRoomDlg(VESTORA_TEST_ROOT);
-    const Result<void> ready = main_->Initialise();
-    ASSERT_TRUE(ready) << ready.error().message();
-    ASSERT_TRUE(PumpUntil([&] { return main_->IsShownOnScreen(); }, 5000));
-    Pump(300);
-  }
-  void TearDown() override {
-    if (main_) main_->Destroy();
-    Pump(100);
-  }
-  GlView& view() { return main_->view()->view(); }
   // The view as it is on screen once the breath has reached a frame within
   // [from, to]; the frame on screen then.
   std::optional<std::pair<wxImage, std::size_t>> grabBetween(std::size_t from, std::size_t to) {
@@ -281,8 +245,6 @@ class IdleWindowTest : public ::testing::Test {
     if (k < from || k > 99) return std::nullopt;
     return std::make_pair(image, k);
   }
-
-  CFittingRoomDlg* main_ = nullptr;
 };
 
 // Two frames of the window half a breath apart differ, and only where the
