@@ -65,6 +65,55 @@ inline constexpr int kShoeSeatWomanShoe2 = 1587;     // vertex of "womanshoe2"
 inline constexpr int kShoeSeatWomanShoe3 = 2027;     // vertex of "womanshoe3"
 inline constexpr int kShoeSeatGirlShoe = 310;        // vertex of "GirlShoe" kept over the girl's shoe seat
 
+// ---- seats of accessory models ----
+// Hair on the girl and the men, the shoes and the bag are seated by one of
+// their vertices: after its fixed placement the model is moved so that the
+// vertex lands at the body's seat point plus the offset (model units). The
+// body's seat point: vertex 5517 for the women's shoes, vertex 3688 for the
+// girl's hair, vertex 2582 for her shoes, the middle of triangle 10775 for
+// the bag.
+struct AccessorySeat {
+  std::string_view model;
+  int vertex;  // 1-based vertex of the accessory
+  float dx, dy, dz;
+};
+inline constexpr int kBagSeatVertex = 1;  // vertex of "Bag": the top of its handle
+inline constexpr std::array<AccessorySeat, 6> kAccessorySeats = {{
+    {"womanshoe1", kShoeSeatWomanShoe1, 0.0f, -0.02f, -0.03f},
+    {"womanshoe2", kShoeSeatWomanShoe2, 0.0f, -0.02f, -0.03f},
+    {"womanshoe3", kShoeSeatWomanShoe3, 0.0f, -0.02f, -0.03f},
+    {"GirlShoe", kShoeSeatGirlShoe, 0.0f, -0.02f, -0.03f},
+    {"GirlHair", kHairSeatGirlHair, 0.0f, 0.1f, -0.04f},
+    {"Bag", kBagSeatVertex, 0.0f, 0.0f, 0.0f},
+}};
+
+// The hair styles, the man's face, the glasses and the necklace are placed
+// by fixed numbers made for a head a little smaller and lower than that of
+// the generated bodies. Each is moved by its fit shift (model units) right
+// after its fixed placement; on the woman the head's motion follows.
+struct AccessoryFit {
+  std::string_view model;
+  float dx, dy, dz;
+};
+inline constexpr std::array<AccessoryFit, 16> kAccessoryFits = {{
+    {"PonyTail", 0.0f, 0.0f, 0.0f},
+    {"MikiHair", 0.0f, 0.0f, 0.0f},
+    {"PonyHair", 0.0f, 0.0f, 0.0f},
+    {"AliceHair", 0.0f, 0.0f, 0.0f},
+    {"MessyHair", 0.0f, 0.0f, 0.0f},
+    {"LongHair", 0.0f, 0.0f, 0.0f},
+    {"ReiHair", 0.0f, 0.0f, 0.0f},
+    {"MKHair", 0.0f, 0.0f, 0.0f},
+    {"ManHair1", 0.0f, 0.0f, 0.0f},
+    {"ManHair2", 0.0f, 0.0f, 0.0f},
+    {"ManHair3", 0.0f, 0.0f, 0.0f},
+    {"ManFace", 0.0f, 0.0f, 0.0f},
+    {"GirlHair", 0.0f, 0.0f, 0.0f},
+    {"Glassess", 0.0f, 0.0f, 0.0f},
+    {"necklace", 0.0f, 0.0f, 0.0f},
+    {"watch", 0.0f, 0.0f, 0.0f},
+}};
+
 inline constexpr std::array<FixedNumber, 36> kFixedNumbers = {{
     {"woman", kWomanHeadTop, NumberKind::Record, "highest point of the head"},
     {"woman", kWomanFootLowest, NumberKind::Record, "lowest point of the right sole"},

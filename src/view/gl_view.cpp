@@ -33,6 +33,7 @@ GlView::GlView(ViewHost& host, std::string root)
       avatar_(root_),
       shaper_(std::make_unique<BodyShaper>(avatar_)),
       tryOn_(std::make_unique<TryOn>(avatar_, host.dialogs())),
+      accessories_(std::make_unique<Accessories>(avatar_)),
       font_(std::make_unique<GlFont>()),
       sceneObjects_(std::make_unique<SceneObjectList>()),
       gl_(std::make_unique<Gl>()) {
@@ -42,6 +43,11 @@ GlView::GlView(ViewHost& host, std::string root)
   view.clearOverlays = [this] { sceneObjects_->FreeSceneObjects(); };
   view.stopAnimation = [this] { stopIdleAnimation(); };
   view.loadTexture = [this](const std::string& name) { gl_->garmentTextureWanted = name; };
+  // The garment is refitted first, then the accessories take their seats.
+  avatar_.onReshaped = [this, refit = avatar_.onReshaped] {
+    if (refit) refit();
+    accessories_->reseat();
+  };
 }
 
 GlView::~GlView() = default;
@@ -60,6 +66,10 @@ void GlView::afterBodyLoaded() {
         !regions)
       avatar_.warnings.push_back(regions.error().message());
   }
+  // The accessories learn the new body; it comes with its kind's hair.
+  accessories_->bodyLoaded();
+  if (auto hair = accessories_->loadDefaultHair(); !hair)
+    avatar_.warnings.push_back(hair.error().message());
   // What was measured and marked belongs to the body that went.
   freehand.clear();
   measurer_.clear();
@@ -131,6 +141,7 @@ void GlView::ReleaseGL() {
   sceneObjects_->FreeSceneObjects();
   font_->Close();
   gl_->body.release();
+  gl_->accessories.release();
   deleteTexture(gl_->backdrop);
   for (auto& quad : gl_->logos)
     for (unsigned& t : quad) deleteTexture(t);
@@ -228,6 +239,7 @@ void GlView::drawMeasureMarks() {
 void GlView::drawFrame(bool withOverlay) {
   // GL objects asked for between frames.
   gl_->body.loadTextures(avatar_, root_);
+  gl_->accessories.loadTextures(*accessories_);
   if (gl_->garmentTextureWanted != gl_->garmentTextureLoaded) {
     deleteTexture(gl_->garmentTexture);
     gl_->garmentTextureLoaded = gl_->garmentTextureWanted;
@@ -288,8 +300,9 @@ void GlView::drawFrame(bool withOverlay) {
   drawMeasureMarks();
   drawFreehandMarks(freehand);
 
-  // 12.–13. Accessories with their pick tests, and the lens flare under
-  // the sky dome, come here.
+  // 12. Accessories with their pick tests (13., the lens flare under the
+  // sky dome, comes with the scenes).
+  if (accessoriesOn) drawAccessories();
 
   // 14.
   pickA_ = {};

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "avatar/accessories.h"
 #include "avatar/avatar.h"
 #include "avatar/idle_animation.h"
 #include "body/body_editor.h"
@@ -211,12 +212,6 @@ class GlView {
   // applied to it again, and she breathes when undressed. When the body
   // cannot be read nothing changes and the message names the file.
   Result<void> selectPose(std::string_view thumbnail);
-  // What a pose change asks of the accessories (set by whoever holds them).
-  struct PoseChangeHooks {
-    std::function<void()> reseatShoes;   // seat the shoes again, or release them
-    std::function<void()> defaultHair;   // the default hair on the new body
-  };
-  PoseChangeHooks poseHooks;
 
   // The animation's clock in milliseconds (a steady clock unless set).
   std::function<double()> clockMs;
@@ -285,6 +280,10 @@ class GlView {
   Avatar& avatar() { return avatar_; }
   const Avatar& avatar() const { return avatar_; }
   TryOn& tryOn() { return *tryOn_; }
+  // Hair, glasses, shoes, bag and socks; every body loaded through the view
+  // gets its kind's default hair, and they follow every reshaping.
+  Accessories& accessories() { return *accessories_; }
+  const Accessories& accessories() const { return *accessories_; }
   BodyShaper& shaper() { return *shaper_; }
   BodyMeasurer& measurer() { return measurer_; }
   const BodyMeasurer& measurer() const { return measurer_; }
@@ -303,6 +302,7 @@ class GlView {
   void drawBackdrop();
   void drawLogos();
   void drawMeasureMarks();
+  void drawAccessories();
   void pickForTools();
   void finishStroke(int x, int y);
   void rememberDragStart(int x, int y);
@@ -320,6 +320,7 @@ class GlView {
   BodyMeasurer measurer_;
   std::unique_ptr<BodyShaper> shaper_;
   std::unique_ptr<TryOn> tryOn_;
+  std::unique_ptr<Accessories> accessories_;
   std::unique_ptr<GlFont> font_;
   std::unique_ptr<SceneObjectList> sceneObjects_;
   std::unique_ptr<Gl> gl_;

@@ -226,8 +226,9 @@ Result<void> GlView::selectPose(std::string_view thumbnail) {
     shaper_->SetPregnancyMonth(bodySettings.month);
     shaper_->setQuiet(false);
   }
-  if (poseHooks.reseatShoes) poseHooks.reseatShoes();
-  if (poseHooks.defaultHair) poseHooks.defaultHair();
+  // The new body came with the default hair, and without the shoes in the
+  // walk and stand poses; what is worn takes its seat on the shape.
+  accessories_->reseat();
   startIdleAnimationWhenUndressed();
   redraw();
   return {};

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "view/accessory_drawing.h"
 #include "view/body_drawing.h"
 #include "view/gl_view.h"
 
@@ -16,6 +17,7 @@ struct GlView::Gl {
   std::array<std::array<unsigned, 3>, 2> logos{};  // quad, then normal / hover / pressed
   std::array<unsigned, 10> slots{};
   BodyDrawer body;
+  AccessoryDrawer accessories;
   // The fabric picture of the worn garment: asked for by the try-on,
   // loaded at the next frame (while the context is current).
   std::string garmentTextureWanted, garmentTextureLoaded;

@@ -3,10 +3,12 @@
 #include <array>
 #include <charconv>
 #include <chrono>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 
+#include "avatar/accessories.h"
 #include "body/measurement.h"
 #include "cli/body_commands.h"
 #include "cli/cli.h"
@@ -30,7 +32,9 @@ const char* const kRenderHelp =
     "                          [--tool linear|height|curve|girth --points X,Y[,X,Y]]\n"
     "                          [--unit cm|inch] [--region NAME --amount A]\n"
     "                          [--pose standard|bag|walk|stand] [--breath-frame K]\n"
-    "                          [--no-multisample]\n"
+    "                          [--hair NAME|none] [--wear NAME] [--shoe NAME] [--sock NAME]\n"
+    "                          [--lens-colour RRGGBB] [--frame-colour RRGGBB]\n"
+    "                          [--transparency T] [--no-multisample]\n"
     "Draws one frame of the 3D view without a display, as the program draws it: the\n"
     "backdrop, the logo buttons, the body (shaped like the body editor does with --height,\n"
     "--weight, --month) and the garment put on as 'fit' does, seen from the view's camera\n"
@@ -50,11 +54,57 @@ const char* const kRenderHelp =
     "--pose changes the woman's pose as the wardrobe does: her --height, --weight and\n"
     "--month are applied to the new pose's body (as the body page's settings are).\n"
     "--breath-frame K shows frame K (0 to 99) of her idle animation: the breath, with\n"
-    "the blink on its first frames.\n";
+    "the blink on its first frames.\n"
+    "The body wears its kind's default hair; --hair puts on another style of\n"
+    "model/Clothing/Hair (\"LongHair\", or the wardrobe's \"LongHair.hir\"), --hair none\n"
+    "takes it off. --wear, --shoe and --sock take wardrobe entries of model/Clothing/glasses\n"
+    "without the picture's .bmp (\"blackframe.gls\", \"nvshoe1.jpg\", \"nvsock.jpg\",\n"
+    "\"nvnecklace.jpg\", \"Bag.jpg\" in the bag pose). --lens-colour, --frame-colour and\n"
+    "--transparency (0 to 1) set the glasses' look as the accessory page does.\n";
 
 namespace {
 
 constexpr int kMinSide = 16;
+
+// "RRGGBB" in hexadecimal.
+std::optional<Rgb> parseRgb(std::string_view text) {
+  if (text.size() != 6) return std::nullopt;
+  unsigned value = 0;
+  for (char c : text) {
+    const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                      : (c >= 'a' && c <= 'f')                     ? c - 'a' + 10
+                      : (c >= 'A' && c <= 'F')                     ? c - 'A' + 10
+                                                                   : -1;
+    if (digit < 0) return std::nullopt;
+    value = value * 16 + unsigned(digit);
+  }
+  return Rgb{std::uint8_t(value >> 16), std::uint8_t(value >> 8), std::uint8_t(value)};
+}
+
+// The accessories of --hair, --wear, --shoe and --sock, as the wardrobe
+// puts them on.
+bool wearAccessories(Accessories& accessories, const Args& args, std::ostream& err) {
+  if (const auto hair = args.value("--hair")) {
+    if (*hair == "none") {
+      accessories.removeHair();
+    } else {
+      const std::string entry = hair->find('.') == std::string::npos ? *hair + ".hir" : *hair;
+      if (auto worn = accessories.wearEntry(entry); !worn) {
+        err << "vestora-cli: --hair: " << worn.error().message() << '\n';
+        return false;
+      }
+    }
+  }
+  for (const char* option : {"--wear", "--shoe", "--sock"}) {
+    const auto entry = args.value(option);
+    if (!entry) continue;
+    if (auto worn = accessories.wearEntry(*entry); !worn) {
+      err << "vestora-cli: " << option << ": " << worn.error().message() << '\n';
+      return false;
+    }
+  }
+  return true;
+}
 constexpr int kMaxSide = 4096;
 
 // The view's window, off screen: no timers, no sounds, no focus.
@@ -226,6 +276,24 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
   }
   const auto garmentArg = args.value("--garment");
   if (garmentArg && !isGarmentFile(*garmentArg, err)) bad = true;
+  auto colourOf = [&](const char* option) -> std::optional<Rgb> {
+    const auto text = args.value(option);
+    if (!text) return std::nullopt;
+    const auto colour = parseRgb(*text);
+    if (!colour) {
+      err << "vestora-cli: " << option << " takes a colour as RRGGBB (hexadecimal), not \"" << *text
+          << "\"\n";
+      bad = true;
+    }
+    return colour;
+  };
+  const auto lensColour = colourOf("--lens-colour");
+  const auto frameColour = colourOf("--frame-colour");
+  const auto transparency = number(args, "--transparency", err, bad);
+  if (transparency && (*transparency < 0 || *transparency > 1)) {
+    err << "vestora-cli: --transparency is from 0 to 1\n";
+    bad = true;
+  }
   if (bad || !body) return kUsage;
 
   auto context = OffscreenContext::create(*width, *height, !args.has("--no-multisample"));
@@ -255,6 +323,12 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
       return kBadInput;
     }
   }
+
+  if (!wearAccessories(view.accessories(), args, err)) return kBadInput;
+  AccessoryLook& look = view.accessories().look;
+  if (lensColour) look.lens = *lensColour;
+  if (frameColour) look.frame = *frameColour;
+  if (transparency) look.transparency = *transparency;
 
   if (breathFrame) {
     const auto k = static_cast<std::size_t>(*breathFrame);
