@@ -3,6 +3,7 @@
 #include <wx/dcbuffer.h>
 #include <wx/msgdlg.h>
 
+#include "app/accessory_page.h"
 #include "app/body_edit_page.h"
 #include "app/gl_view_window.h"
 #include "app/measure_page.h"
@@ -85,11 +86,9 @@ CControlPanelDlg::CControlPanelDlg(wxWindow* parent) : SkinPanel(parent, kResour
   }
   measurePage_ = new CMeasurePage(this);
   bodyPage_ = new CBodyEditPage(this);
-  auto* accessories = new wxPanel(this, kAccessoryPage, wxDefaultPosition, wxDefaultSize,
-                                  wxBORDER_NONE | wxVSCROLL | wxTAB_TRAVERSAL);
-  accessories->SetBackgroundColour(palette::kPanel);
+  accessoryPage_ = new CAccessoryPage(this);
   pages_[0] = measurePage_;
-  pages_[1] = accessories;
+  pages_[1] = accessoryPage_;
   pages_[2] = bodyPage_;
   for (wxWindow* page : pages_) page->Hide();
 
@@ -121,10 +120,12 @@ void CControlPanelDlg::AttachView(CGLViewDlg* view) {
   view_ = view;
   bodyPage_->Attach(view);
   measurePage_->Attach(view);
+  accessoryPage_->Attach(view);
 }
 
 void CControlPanelDlg::onReset(wxCommandEvent&) {
   bodyPage_->Reset();
+  accessoryPage_->Reset();
 }
 
 void CControlPanelDlg::onMyMeasures(wxCommandEvent&) {

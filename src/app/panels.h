@@ -20,6 +20,7 @@ namespace vestora::app {
 
 class CFittingRoomDlg;
 class CGLViewDlg;
+class CAccessoryPage;
 class CBodyEditPage;
 class CMeasurePage;
 
@@ -96,6 +97,7 @@ class CControlPanelDlg : public SkinPanel {
   void AttachView(CGLViewDlg* view);
   CBodyEditPage* bodyPage() const { return bodyPage_; }
   CMeasurePage* measurePage() const { return measurePage_; }
+  CAccessoryPage* accessoryPage() const { return accessoryPage_; }
   SkinButton* resetButton() const { return reset_; }
   SkinButton* myMeasuresButton() const { return myMeasures_; }
 
@@ -111,6 +113,7 @@ class CControlPanelDlg : public SkinPanel {
   wxWindow* pages_[3] = {};  // measurement, accessory, body editing
   CMeasurePage* measurePage_ = nullptr;
   CBodyEditPage* bodyPage_ = nullptr;
+  CAccessoryPage* accessoryPage_ = nullptr;
   CGLViewDlg* view_ = nullptr;
   SkinButton* reset_ = nullptr;
   SkinButton* myMeasures_ = nullptr;
