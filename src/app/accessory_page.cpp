@@ -91,6 +91,8 @@ void CAccessoryPage::build() {
     slider->SetMinSize(wxSize(120, 26));
     slider->SetRange(spec.lower, spec.upper, false);
     slider->SetPos(spec.reset, false);
+    // Moves and turns go both ways from 0, sizes from 1.
+    if (spec.lower < 0 || i == kScaleX || i == kScaleY || i == kScaleZ) slider->SetFillOrigin(spec.reset);
     auto* value = new ValueBadge(section, wxSize(kBadgeWidth, 22), kValueGrey);
     value->SetText(wxString::FromUTF8(sliderLabel(spec.reset)));
     sliders_[std::size_t(i)] = slider;

@@ -169,7 +169,15 @@ void SkinSlider::Draw(wxDC& dc) const {
   const wxRect track(0, (client.y - trackHeight) / 2, client.x, trackHeight);
   drawTrack(dc, channel_, track, kTrack);
   const int filledHeight = channelFilled_.IsOk() ? channelFilled_.GetHeight() : trackHeight;
-  const wxRect filled(0, (client.y - filledHeight) / 2, std::max(0, centreX), filledHeight);
+  int fillStart = 0;
+  if (hasFillOrigin_ && upper_ > lower_) {
+    const int travel = std::max(0, client.x - thumb.width);
+    const double fraction = std::clamp((fillOrigin_ - lower_) / (upper_ - lower_), 0.0, 1.0);
+    fillStart = static_cast<int>(std::lround(fraction * travel)) + thumb.width / 2;
+  }
+  const int fillLeft = std::min(fillStart, centreX), fillRight = std::max(fillStart, centreX);
+  const wxRect filled(fillLeft, (client.y - filledHeight) / 2, std::max(0, fillRight - fillLeft),
+                      filledHeight);
   drawTrack(dc, channelFilled_, filled, enabled ? kAccent : kDisabled);
 
   const wxBitmap* bitmap = &thumb_;

@@ -59,6 +59,12 @@ class SkinSlider : public wxWindow {
   double GetPos() const { return pos_; }
   double GetLower() const { return lower_; }
   double GetUpper() const { return upper_; }
+  // Where the filled part of the channel starts: the lower end (the
+  // default), or a value such as 0 on a slider that goes both ways.
+  void SetFillOrigin(double value) {
+    fillOrigin_ = value;
+    hasFillOrigin_ = true;
+  }
 
   // The thumb rectangle in client coordinates.
   wxRect ThumbRect() const;
@@ -94,6 +100,8 @@ class SkinSlider : public wxWindow {
   double lower_ = 0.0;
   double upper_ = 100.0;
   double pos_ = 0.0;
+  double fillOrigin_ = 0.0;
+  bool hasFillOrigin_ = false;
   bool dragging_ = false;
   bool thumbHot_ = false;
   int grabOffset_ = 0;  // pointer x minus thumb centre when the drag began
