@@ -281,6 +281,14 @@ void Accessories::bodyLoaded() {
     referenceHeadFrame_ = headFrameNow();
     haveHeadFrame_ = true;
   }
+  // What was seated on another kind of body does not fit this one.
+  if (avatar_.modelName() != bodyKind_) {
+    removeWornItem();
+    removeShoes();
+    removeBag();
+    removeSock();
+    bodyKind_ = avatar_.modelName();
+  }
   if (avatar_.modelName() == "woman") {
     if (avatar_.walkPose || avatar_.standPose) removeShoes();
     if (!avatar_.bagPose) removeBag();

@@ -178,7 +178,8 @@ class Accessories {
   // head, shoes, socks and bag their seats.
   void reseat();
   // After another body was loaded: remembers its head frame; in the walk
-  // and stand poses the shoes come off, outside the bag pose the bag.
+  // and stand poses the shoes come off, outside the bag pose the bag; on a
+  // body of another kind everything seated on the old one comes off.
   void bodyLoaded();
 
   // ---- the accessory page ----
@@ -221,6 +222,7 @@ class Accessories {
   // the head's accessories by the motion from it.
   std::array<std::array<float, 3>, 3> referenceHeadFrame_{};
   bool haveHeadFrame_ = false;
+  std::string bodyKind_;  // the kind of the body the accessories were seated on
   std::uint64_t versions_ = 0;
 };
 

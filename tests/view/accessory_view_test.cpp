@@ -213,5 +213,18 @@ TEST_F(AccessoryViewTest, TheGlassesRideTheHeadToAnotherHeightAndPose) {
   EXPECT_GT(std::abs(view_->avatar().triangles[shipped::kWomanHeadFrame].corner[0].z - foreheadZ), 0.1f);
 }
 
+TEST_F(AccessoryViewTest, AnotherKindOfBodyTakesOffWhatWasSeatedOnTheWoman) {
+  start();
+  Accessories& a = view_->accessories();
+  ASSERT_TRUE(a.LoadWornItem(writeModel("lens.c3d", lensModel()), "x"));
+  ASSERT_TRUE(a.LoadSock(writeModel("sock.c3d", shoeModel("sock")), "\\x\\s.jpg"));
+  ASSERT_TRUE(view_->avatar().loadAvatar("\\model\\ChinaGirl\\Girl.c3d"));
+  view_->afterBodyLoaded();
+  EXPECT_FALSE(a.wornItem);
+  EXPECT_FALSE(a.sock);
+  EXPECT_TRUE(std::none_of(a.selection.begin(), a.selection.end(), [](bool s) { return s; }) ||
+              a.selected(AccessoryEntry::Hair));
+}
+
 }  // namespace
 }  // namespace vestora
