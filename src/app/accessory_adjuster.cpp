@@ -26,7 +26,8 @@ std::string sliderLabel(float value) {
 
 AccessoryAdjuster::AccessoryAdjuster(Accessories& accessories, Lights& lightOffsets)
     : accessories_(accessories), lights_(lightOffsets) {
-  for (int i = 0; i < kAccessorySliderCount; ++i) setValue(i, kAccessorySliders[std::size_t(i)].reset);
+  for (int i = 0; i < kAccessorySliderCount; ++i)
+    setValue(i, kAccessorySliders[std::size_t(i)].reset);
 }
 
 void AccessoryAdjuster::setValue(int slider, float value) {
@@ -71,7 +72,9 @@ void AccessoryAdjuster::restartMoves() {
   previousMove_ = {0, 0, 0};
 }
 
-void AccessoryAdjuster::toggleUniformScale() { uniformScale = !uniformScale; }
+void AccessoryAdjuster::toggleUniformScale() {
+  uniformScale = !uniformScale;
+}
 
 void AccessoryAdjuster::applyToLight() {
   const std::array<float, 3> offset{50 * values[kMoveX], 50 * values[kMoveY], 50 * values[kMoveZ]};
@@ -128,7 +131,8 @@ void AccessoryAdjuster::enter() {
 void AccessoryAdjuster::reset() {
   // The transparency keeps its stored value and label; the slider goes back.
   const std::string transparencyLabel = labels[kTransparencySlider];
-  for (int i = 0; i < kAccessorySliderCount; ++i) setValue(i, kAccessorySliders[std::size_t(i)].reset);
+  for (int i = 0; i < kAccessorySliderCount; ++i)
+    setValue(i, kAccessorySliders[std::size_t(i)].reset);
   labels[kTransparencySlider] = transparencyLabel;
   lights_[0] = {0, 0, 0};
   lights_[1] = {0, 0, 0};

@@ -70,7 +70,8 @@ void CAccessoryPage::build() {
   }
   auto makeButton = [](wxWindow* parent, int id, const char* label, int width, const char* tip) {
     auto* b = new SkinButton(parent, id);
-    ApplyPanelButtonFaces(b, wxString::FromUTF8(label), wxSize(width, 30), PanelButtonStyle::Secondary);
+    ApplyPanelButtonFaces(b, wxString::FromUTF8(label), wxSize(width, 30),
+                          PanelButtonStyle::Secondary);
     b->SetToolTip(wxString::FromUTF8(tip));
     return b;
   };
@@ -78,8 +79,9 @@ void CAccessoryPage::build() {
   // What is selected, and how to select.
   selected_ = new ValueBadge(sections_[0], wxSize(196, 24), kSlateFill);
   sizers[0]->Add(selected_, 0, wxLEFT | wxRIGHT | wxBOTTOM, 14);
-  sizers[0]->Add(PageText(sections_[0], "在三维视图中单击眼镜、鞋子或箱包即可选中它。", 12, kPageMuted),
-                 0, wxLEFT | wxRIGHT | wxBOTTOM, 14);
+  sizers[0]->Add(
+      PageText(sections_[0], "在三维视图中单击眼镜、鞋子或箱包即可选中它。", 12, kPageMuted), 0,
+      wxLEFT | wxRIGHT | wxBOTTOM, 14);
 
   for (int i = 0; i < kAccessorySliderCount; ++i) {
     const AccessorySliderSpec& spec = kAccessorySliders[std::size_t(i)];
@@ -92,7 +94,8 @@ void CAccessoryPage::build() {
     slider->SetRange(spec.lower, spec.upper, false);
     slider->SetPos(spec.reset, false);
     // Moves and turns go both ways from 0, sizes from 1.
-    if (spec.lower < 0 || i == kScaleX || i == kScaleY || i == kScaleZ) slider->SetFillOrigin(spec.reset);
+    if (spec.lower < 0 || i == kScaleX || i == kScaleY || i == kScaleZ)
+      slider->SetFillOrigin(spec.reset);
     auto* value = new ValueBadge(section, wxSize(kBadgeWidth, 22), kValueGrey);
     value->SetText(wxString::FromUTF8(sliderLabel(spec.reset)));
     sliders_[std::size_t(i)] = slider;
@@ -106,9 +109,11 @@ void CAccessoryPage::build() {
 
   // The lights share the move sliders.
   auto* lights = new wxBoxSizer(wxHORIZONTAL);
-  lights->Add(makeButton(sections_[0], kLightOne, "光源位置1", 120, "用上面的移动滑块移动第一个灯光"), 0,
-              wxRIGHT, 10);
-  lights->Add(makeButton(sections_[0], kLightTwo, "光源位置2", 120, "用上面的移动滑块移动第二个灯光"), 0);
+  lights->Add(
+      makeButton(sections_[0], kLightOne, "光源位置1", 120, "用上面的移动滑块移动第一个灯光"), 0,
+      wxRIGHT, 10);
+  lights->Add(
+      makeButton(sections_[0], kLightTwo, "光源位置2", 120, "用上面的移动滑块移动第二个灯光"), 0);
   sizers[0]->Add(lights, 0, wxLEFT | wxTOP, 14);
 
   sizers[2]->Add(makeButton(sections_[2], kUniformScale, "整体", 120, "三个方向一起缩放"), 0,
@@ -122,8 +127,8 @@ void CAccessoryPage::build() {
   colours->Add(makeButton(sections_[3], kHairColour, "改变发型颜色", 130, "选择头发的颜色"), 0);
   sizers[3]->Add(colours, 0, wxLEFT | wxRIGHT | wxBOTTOM, 14);
   sizers[3]->Add(grids[3], 0, wxEXPAND | wxLEFT | wxRIGHT, 14);
-  sizers[3]->Add(makeButton(sections_[3], kDefaultHair, "恢复默认发型", 130, "换回人体默认的发型"), 0,
-                 wxLEFT | wxTOP | wxBOTTOM, 14);
+  sizers[3]->Add(makeButton(sections_[3], kDefaultHair, "恢复默认发型", 130, "换回人体默认的发型"),
+                 0, wxLEFT | wxTOP | wxBOTTOM, 14);
 
   Bind(wxEVT_SCROLL_THUMBTRACK, &CAccessoryPage::onSlider, this);
   Bind(wxEVT_BUTTON, &CAccessoryPage::onButton, this);

@@ -16,13 +16,21 @@ namespace {
 
 using Vec = std::array<float, 3>;
 
-Vec sub(const Vec& a, const Vec& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-Vec add(const Vec& a, const Vec& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
+Vec sub(const Vec& a, const Vec& b) {
+  return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+}
+Vec add(const Vec& a, const Vec& b) {
+  return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};
+}
 Vec cross(const Vec& a, const Vec& b) {
   return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
-float dot(const Vec& a, const Vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-float norm(const Vec& a) { return std::sqrt(dot(a, a)); }
+float dot(const Vec& a, const Vec& b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+float norm(const Vec& a) {
+  return std::sqrt(dot(a, a));
+}
 
 Vec vertexOf(const GlmModel& m, std::uint32_t v) {
   const float* p = m.vertex(v);
@@ -70,7 +78,8 @@ std::array<float, 3> HeadMotion::apply(const std::array<float, 3>& p) const {
   const Vec d = sub(p, from);
   Vec out = origin;
   for (int r = 0; r < 3; ++r)
-    out[r] += scale * (rotation[3 * r] * d[0] + rotation[3 * r + 1] * d[1] + rotation[3 * r + 2] * d[2]);
+    out[r] +=
+        scale * (rotation[3 * r] * d[0] + rotation[3 * r + 1] * d[1] + rotation[3 * r + 2] * d[2]);
   return out;
 }
 
@@ -180,7 +189,9 @@ bool placeHairStyle(GlmModel& m, std::string_view kind, const std::array<float, 
 }
 
 HairTextures hairTextures(const std::string& root, std::string_view name) {
-  auto file = [&](std::string_view f) { return dataPath(root, std::string(kHairFolder) + std::string(f)); };
+  auto file = [&](std::string_view f) {
+    return dataPath(root, std::string(kHairFolder) + std::string(f));
+  };
   auto pair = [&](std::string_view tx, std::string_view tr) {
     return AccessoryTexture{TextureKind::JpegWithAlpha, file(tx), file(tr)};
   };
@@ -245,7 +256,9 @@ std::string Accessories::fullPath(std::string_view path) const {
   return dataPath(avatar_.root(), path);
 }
 
-void Accessories::bump(AccessorySlot& slot) { ++slot.version; }
+void Accessories::bump(AccessorySlot& slot) {
+  ++slot.version;
+}
 
 void Accessories::select(AccessoryEntry entry) {
   selection.fill(false);
@@ -257,7 +270,8 @@ Result<std::unique_ptr<GlmModel>> Accessories::read(const std::string& file, boo
   auto model = obj ? loader_.glmReadOBJ(file, tag) : loader_.glmReadC3D(file, tag);
   if (!model) {
     Error e = model.error();
-    e.what = std::string(kAccessoryUnreadable) + std::string(fileNameOf(file)) + "（" + e.what + "）";
+    e.what =
+        std::string(kAccessoryUnreadable) + std::string(fileNameOf(file)) + "（" + e.what + "）";
     return e;
   }
   return model;
@@ -276,7 +290,8 @@ void Accessories::bodyLoaded() {
   // (never in the program, which starts on the standard body) stands in.
   const bool woman = avatar_.loaded() && avatar_.modelName() == "woman" &&
                      avatar_.triangleCount() > std::size_t(shipped::kWomanHeadFrame);
-  if (woman && ((avatar_.highPose && poseEntry("standard") && avatar_.modelPath() == poseEntry("standard")->modelPath) ||
+  if (woman && ((avatar_.highPose && poseEntry("standard") &&
+                 avatar_.modelPath() == poseEntry("standard")->modelPath) ||
                 !haveHeadFrame_)) {
     referenceHeadFrame_ = headFrameNow();
     haveHeadFrame_ = true;
@@ -302,8 +317,10 @@ void Accessories::followHead(AccessorySlot& slot) {
   if (!slot || avatar_.modelName() != "woman" || !haveHeadFrame_) return;
   const auto now = headFrameNow();
   const Vec moved = sub(now[0], referenceHeadFrame_[0]);
-  if (std::abs(moved[0]) <= 0.001f && std::abs(moved[1]) <= 0.001f && std::abs(moved[2]) <= 0.001f &&
-      std::abs(norm(sub(now[1], now[0])) - norm(sub(referenceHeadFrame_[1], referenceHeadFrame_[0]))) <= 0.001f)
+  if (std::abs(moved[0]) <= 0.001f && std::abs(moved[1]) <= 0.001f &&
+      std::abs(moved[2]) <= 0.001f &&
+      std::abs(norm(sub(now[1], now[0])) -
+               norm(sub(referenceHeadFrame_[1], referenceHeadFrame_[0]))) <= 0.001f)
     return;
   const auto motion = headMotion(referenceHeadFrame_, now);
   if (!motion) return;
@@ -339,7 +356,8 @@ std::array<float, 3> Accessories::bodySeatPoint(const AccessorySlot& slot) const
 void Accessories::seatOnBody(AccessorySlot& slot) {
   if (!slot) return;
   const auto rule = seatRule(slot.model->modelName);
-  if (!rule || rule->modelVertex < 1 || std::uint32_t(rule->modelVertex) > slot.model->vertexCount())
+  if (!rule || rule->modelVertex < 1 ||
+      std::uint32_t(rule->modelVertex) > slot.model->vertexCount())
     return;
   const Vec target = add(bodySeatPoint(slot), rule->offset);
   const Vec d = sub(target, vertexOf(*slot.model, std::uint32_t(rule->modelVertex)));
@@ -378,8 +396,10 @@ Result<void> Accessories::LoadHairStyle(std::string_view path) {
     // The styles that keep one of their vertices over the crown remember
     // where it sits.
     static constexpr std::pair<std::string_view, int> kSeats[] = {
-        {"MikiHair", shipped::kHairSeatMikiHair},   {"PonyHair", shipped::kHairSeatPonyHair},
-        {"AliceHair", shipped::kHairSeatAliceHair}, {"MessyHair", shipped::kHairSeatMessyHair},
+        {"MikiHair", shipped::kHairSeatMikiHair},
+        {"PonyHair", shipped::kHairSeatPonyHair},
+        {"AliceHair", shipped::kHairSeatAliceHair},
+        {"MessyHair", shipped::kHairSeatMessyHair},
         {"LongHair", shipped::kHairSeatLongHair}};
     for (const auto& [name, vertex] : kSeats)
       if (hair.name == name && std::uint32_t(vertex) <= hair.model->vertexCount() &&
@@ -643,9 +663,7 @@ Result<void> Accessories::wearEntry(std::string_view entry) {
     return makeError(std::string(entry), "不是配件");
   const std::string x(base.substr(0, base.size() - 4));
   const std::string_view kind = base.substr(base.size() - 3);
-  auto is = [&](std::string_view a, std::string_view b) {
-    return kind == a || kind == b;
-  };
+  auto is = [&](std::string_view a, std::string_view b) { return kind == a || kind == b; };
   if (is("hir", "HIR")) return LoadHairStyle(std::string(kHairFolder) + x + ".c3d");
   if (is("gls", "GLS")) return LoadWornItem(std::string(kGlassesFolder) + x + ".c3d", x);
   if (!is("jpg", "JPG") && !is("tga", "TGA")) return makeError(std::string(entry), "不是配件");
@@ -658,7 +676,8 @@ Result<void> Accessories::wearEntry(std::string_view entry) {
   // The model's own name says where it goes.
   ModelLoader peek;
   std::int32_t tag = 0;
-  auto read = prefix == "Ch" ? peek.glmReadOBJ(fullPath(model), tag) : peek.glmReadC3D(fullPath(model), tag);
+  auto read = prefix == "Ch" ? peek.glmReadOBJ(fullPath(model), tag)
+                             : peek.glmReadC3D(fullPath(model), tag);
   if (!read) return this->read(fullPath(model), prefix == "Ch").error();
   const std::string name = read.value()->modelName;
   if (name == "womanshoe1" || name == "womanshoe2" || name == "womanshoe3" || name == "GirlShoe" ||

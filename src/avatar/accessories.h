@@ -121,8 +121,8 @@ HairTextures hairTextures(const std::string& root, std::string_view name);
 // fixed placement does not find: the model's seat vertex and its offset
 // from the body's seat point. nullopt for a model that is not seated so.
 struct SeatRule {
-  int modelVertex;                // 1-based vertex of the accessory
-  std::array<float, 3> offset;    // from the body's seat point, model units
+  int modelVertex;              // 1-based vertex of the accessory
+  std::array<float, 3> offset;  // from the body's seat point, model units
 };
 std::optional<SeatRule> seatRule(std::string_view modelName);
 // The shift of a model after its fixed placement (zero for most).
@@ -137,8 +137,8 @@ class Accessories {
 
   // ---- loading (paths are data paths below the avatar's root, or full) ----
   // A hair style: placed by its name, then on the woman carried by the
-  // head's motion since the standard body, on the girl seated on her crown. The old hair stays when the file
-  // cannot be read.
+  // head's motion since the standard body, on the girl seated on her crown. The old hair stays when
+  // the file cannot be read.
   Result<void> LoadHairStyle(std::string_view path);
   // Glasses, necklace, watch and the other worn items; `variant` is the
   // wardrobe entry's name (it picks the glasses' fit and the shoe texture).
@@ -192,8 +192,8 @@ class Accessories {
                           const std::array<float, 3>& axis, float da, bool turn) const;
   // The same for every selected entry among the worn item, shoes, bag and
   // socks; true when one was moved.
-  bool transformSelected(float dx, float dy, float dz, float ratio, const std::array<float, 3>& axis,
-                         float da, bool turn);
+  bool transformSelected(float dx, float dy, float dz, float ratio,
+                         const std::array<float, 3>& axis, float da, bool turn);
 
   AccessorySlot hair, wornItem, shoe, bag, sock;
   // The view's six-entry selection: exactly one is set after a pick or a load.

@@ -31,8 +31,8 @@ const GlmTriangle* groupTriangle(const GlmModel& model, const GlmGroup& group, s
 
 // Positions [first, end) of a group's triangle list, with texture
 // coordinates when `textured`; colour and texture state are the caller's.
-void drawTriangles(const GlmModel& model, const GlmGroup& group, std::size_t first,
-                   std::size_t end, bool textured) {
+void drawTriangles(const GlmModel& model, const GlmGroup& group, std::size_t first, std::size_t end,
+                   bool textured) {
   const std::uint32_t vertexCount = model.vertexCount();
   const std::uint32_t normalCount = model.normalCount();
   const std::uint32_t texcoordCount = model.texcoordCount();
@@ -69,7 +69,9 @@ void drawWhole(const GlmModel& model, bool textured) {
   for (const GlmGroup& g : model.groups) drawTriangles(model, g, 0, g.triangles.size(), textured);
 }
 
-bool isWhite(const Rgb& c) { return c.r == 255 && c.g == 255 && c.b == 255; }
+bool isWhite(const Rgb& c) {
+  return c.r == 255 && c.g == 255 && c.b == 255;
+}
 
 // Texels keep their light and shade but take `colour`: the texture's value
 // blends from a dark shade of the colour to the colour itself.
@@ -80,7 +82,9 @@ void beginTint(const Rgb& colour) {
   glColor4f(env[0] * 0.25f, env[1] * 0.25f, env[2] * 0.25f, 1);
 }
 
-void endTint() { glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE); }
+void endTint() {
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
 
 bool isLensRun(std::string_view material) {
   return material == "lens" || material == "Lens" || material == "WatchTransparent";
@@ -137,7 +141,8 @@ bool rayHitsModel(const GlmModel& model, const Vec3f& o, const Vec3f& d) {
     const Vec s{o.x - a[0], o.y - a[1], o.z - a[2]};
     const float u = (s[0] * p[0] + s[1] * p[1] + s[2] * p[2]) * inv;
     if (u < 0 || u > 1) continue;
-    const Vec q{s[1] * e1[2] - s[2] * e1[1], s[2] * e1[0] - s[0] * e1[2], s[0] * e1[1] - s[1] * e1[0]};
+    const Vec q{s[1] * e1[2] - s[2] * e1[1], s[2] * e1[0] - s[0] * e1[2],
+                s[0] * e1[1] - s[1] * e1[0]};
     const float v = (d.x * q[0] + d.y * q[1] + d.z * q[2]) * inv;
     if (v < 0 || u + v > 1) continue;
     const float along = (e2[0] * q[0] + e2[1] * q[1] + e2[2] * q[2]) * inv;
@@ -181,9 +186,12 @@ void AccessoryDrawer::DrawFace(const AccessorySlot& face) {
   glColor3f(1, 1, 1);
   for (const GlmGroup& g : face.model->groups) {
     unsigned texture = 0;
-    if (g.name == " Geo_Head") texture = hair_.mainRecord.texture;
-    else if (g.name == " Eye_L" || g.name == " Eye_R") texture = hair_.secondRecord.texture;
-    else continue;
+    if (g.name == " Geo_Head")
+      texture = hair_.mainRecord.texture;
+    else if (g.name == " Eye_L" || g.name == " Eye_R")
+      texture = hair_.secondRecord.texture;
+    else
+      continue;
     if (texture) {
       glEnable(GL_TEXTURE_2D);
       glBindTexture(GL_TEXTURE_2D, texture);

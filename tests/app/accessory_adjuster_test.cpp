@@ -1,8 +1,8 @@
 #include "app/accessory_adjuster.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 #include "avatar/avatar.h"
 #include "formats/model_ops.h"

@@ -1,8 +1,8 @@
 #include "avatar/accessories.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 #include "avatar/avatar.h"
 #include "formats/model_ops.h"
@@ -38,7 +38,8 @@ TEST(HeadMotion, CarriesTheLoadedFrameOntoTheFrameNow) {
   Frame now{};
   for (int k = 0; k < 3; ++k) {
     const auto& p = loaded[k];
-    now[k] = {1.1f * (c * p[0] + s * p[2]) + 0.2f, 1.1f * p[1] - 0.5f, 1.1f * (-s * p[0] + c * p[2]) + 0.05f};
+    now[k] = {1.1f * (c * p[0] + s * p[2]) + 0.2f, 1.1f * p[1] - 0.5f,
+              1.1f * (-s * p[0] + c * p[2]) + 0.05f};
   }
   const auto motion = headMotion(loaded, now);
   ASSERT_TRUE(motion);
@@ -47,7 +48,8 @@ TEST(HeadMotion, CarriesTheLoadedFrameOntoTheFrameNow) {
   // A point off the frame (the back of the head) goes where the same
   // motion takes it.
   const std::array<float, 3> back{0.0f, 8.4f, -0.9f};
-  const std::array<float, 3> expected{1.1f * (c * back[0] + s * back[2]) + 0.2f, 1.1f * back[1] - 0.5f,
+  const std::array<float, 3> expected{1.1f * (c * back[0] + s * back[2]) + 0.2f,
+                                      1.1f * back[1] - 0.5f,
                                       1.1f * (-s * back[0] + c * back[2]) + 0.05f};
   EXPECT_LT(distance(motion->apply(back), expected), 1e-4f);
 }
@@ -144,8 +146,8 @@ class AccessoryFiles : public ::testing::Test {
  protected:
   // Writes a sphere named `name` as a model file below the root and returns
   // its data path.
-  std::string writeModel(const std::string& folder, const std::string& file, const std::string& name,
-                         float radius = 1.0f) {
+  std::string writeModel(const std::string& folder, const std::string& file,
+                         const std::string& name, float radius = 1.0f) {
     GlmModel m = makeSphere(8, 10, radius);
     m.modelName = name;
     std::filesystem::create_directories(dir.path() / folder);
@@ -254,7 +256,8 @@ TEST_F(TransformTest, AMoveThereAndBackPutsTheGlassesBack) {
   accessories.TransformAccessory(item(), 2, 0, 0, 1, {1, 0, 0}, 0, false);
   EXPECT_NEAR(vertexAt(*item().model, 1)[0] - v1[0], 2.0f, 1e-5f);
   accessories.TransformAccessory(item(), -2, 0, 0, 1, {1, 0, 0}, 0, false);
-  for (std::size_t i = 3; i < start.size(); ++i) EXPECT_NEAR(item().model->vertices[i], start[i], 1e-5f);
+  for (std::size_t i = 3; i < start.size(); ++i)
+    EXPECT_NEAR(item().model->vertices[i], start[i], 1e-5f);
 }
 
 TEST_F(TransformTest, ScalingDoublesAndHalvesTheDistancesFromThePivot) {
@@ -303,7 +306,8 @@ TEST_F(TransformTest, OnlyTheGroupsOfTheNamedAccessoryMoveInAnotherModel) {
       if (v == last) lastTriangle = t;
   other.triangles.push_back(lastTriangle);
   auto& g = two.groups.back();  // " Glassframe" lost that triangle
-  g.triangles.erase(std::remove(g.triangles.begin(), g.triangles.end(), lastTriangle), g.triangles.end());
+  g.triangles.erase(std::remove(g.triangles.begin(), g.triangles.end(), lastTriangle),
+                    g.triangles.end());
   AccessorySlot slot;
   slot.model = std::make_unique<GlmModel>(two);
   const auto topBefore = vertexAt(*slot.model, 1);

@@ -242,6 +242,21 @@ TEST(CliRender, BadCommandLinesAndBadFiles) {
       kBadInput);
   EXPECT_EQ(run({"render", "--root", kRoot, "--out", dir.file("no-folder/x.png")}).status,
             kBadInput);
+
+  // The accessories' options.
+  EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--lens-colour", "red"}).status, kUsage);
+  EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--frame-colour", "12345G"}).status,
+            kUsage);
+  EXPECT_EQ(run({"render", "--root", kRoot, "--out", out, "--transparency", "1.5"}).status, kUsage);
+  CliRun r = run({"render", "--root", kRoot, "--out", out, "--hair", "NoSuchHair"});
+  EXPECT_EQ(r.status, kBadInput);
+  EXPECT_NE(r.err.find("NoSuchHair.c3d"), std::string::npos) << r.err;
+  r = run({"render", "--root", kRoot, "--out", out, "--wear", "readme.txt"});
+  EXPECT_EQ(r.status, kBadInput);
+  r = run({"render", "--root", kRoot, "--out", out, "--shoe", "Manshoe.jpg"});
+  EXPECT_EQ(r.status, kBadInput);
+  EXPECT_NE(r.err.find("男性用品！"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 // Accessories in the view: drawn with their look, picked with the left
 // press, following the body through reshaping and pose changes. The
 // models are small test models written into the test's own root.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <filesystem>
+
+#include <gtest/gtest.h>
 
 #include "avatar/shipped_numbers.h"
 #include "formats/model_ops.h"
@@ -70,7 +70,8 @@ class AccessoryViewTest : public ViewFixture {
     return {s.x, s.y, s.z};
   }
   std::array<float, 3> vertexAt(const GlmModel& m, int v) {
-    return {m.vertex(std::uint32_t(v))[0], m.vertex(std::uint32_t(v))[1], m.vertex(std::uint32_t(v))[2]};
+    return {m.vertex(std::uint32_t(v))[0], m.vertex(std::uint32_t(v))[1],
+            m.vertex(std::uint32_t(v))[2]};
   }
 };
 
@@ -126,7 +127,8 @@ TEST_F(AccessoryViewTest, ALeftPressOnAnAccessorySelectsIt) {
   start();
   Accessories& a = view_->accessories();
   ASSERT_TRUE(a.LoadWornItem(writeModel("lens.c3d", lensModel()), "x"));
-  ASSERT_TRUE(a.LoadSock(writeModel("sock.c3d", shoeModel("sock")), "\\model\\Clothing\\glasses\\s.jpg"));
+  ASSERT_TRUE(
+      a.LoadSock(writeModel("sock.c3d", shoeModel("sock")), "\\model\\Clothing\\glasses\\s.jpg"));
   ASSERT_TRUE(a.selected(AccessoryEntry::Sock));
   frame();  // the camera the press is turned back through
   const auto [x, y] = onScreen(a.wornItem.pivot);
@@ -210,7 +212,8 @@ TEST_F(AccessoryViewTest, TheGlassesRideTheHeadToAnotherHeightAndPose) {
   const auto walking = relative();
   EXPECT_NEAR(std::hypot(walking[0], walking[1], walking[2]),
               std::hypot(standing[0], standing[1], standing[2]), 0.01f);
-  EXPECT_GT(std::abs(view_->avatar().triangles[shipped::kWomanHeadFrame].corner[0].z - foreheadZ), 0.1f);
+  EXPECT_GT(std::abs(view_->avatar().triangles[shipped::kWomanHeadFrame].corner[0].z - foreheadZ),
+            0.1f);
 }
 
 TEST_F(AccessoryViewTest, AnotherKindOfBodyTakesOffWhatWasSeatedOnTheWoman) {

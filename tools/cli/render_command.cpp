@@ -1,9 +1,9 @@
 #include "cli/render_command.h"
 
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <chrono>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -72,9 +72,9 @@ std::optional<Rgb> parseRgb(std::string_view text) {
   unsigned value = 0;
   for (char c : text) {
     const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                      : (c >= 'a' && c <= 'f')                     ? c - 'a' + 10
-                      : (c >= 'A' && c <= 'F')                     ? c - 'A' + 10
-                                                                   : -1;
+                      : (c >= 'a' && c <= 'f')                    ? c - 'a' + 10
+                      : (c >= 'A' && c <= 'F')                    ? c - 'A' + 10
+                                                                  : -1;
     if (digit < 0) return std::nullopt;
     value = value * 16 + unsigned(digit);
   }
