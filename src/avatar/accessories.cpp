@@ -83,6 +83,15 @@ std::array<float, 3> HeadMotion::apply(const std::array<float, 3>& p) const {
   return out;
 }
 
+std::array<float, 3> HeadMotion::undo(const std::array<float, 3>& p) const {
+  const Vec d = sub(p, origin);
+  Vec out = from;
+  const float s = scale != 0 ? 1.0f / scale : 1.0f;
+  for (int c = 0; c < 3; ++c)
+    out[c] += s * (rotation[c] * d[0] + rotation[3 + c] * d[1] + rotation[6 + c] * d[2]);
+  return out;
+}
+
 std::optional<HeadMotion> headMotion(const std::array<std::array<float, 3>, 3>& a,
                                      const std::array<std::array<float, 3>, 3>& b) {
   // An orthonormal basis on each frame: along the first edge, in the
@@ -313,16 +322,21 @@ void Accessories::bodyLoaded() {
 // On the woman the hair and the glasses follow the head: when the forehead
 // is not where it is on the standard body, the motion that carries the
 // standard frame onto the frame now is applied after the fixed placement.
-void Accessories::followHead(AccessorySlot& slot) {
-  if (!slot || avatar_.modelName() != "woman" || !haveHeadFrame_) return;
+std::optional<HeadMotion> Accessories::headMotionNow() const {
+  if (avatar_.modelName() != "woman" || !haveHeadFrame_) return std::nullopt;
   const auto now = headFrameNow();
   const Vec moved = sub(now[0], referenceHeadFrame_[0]);
   if (std::abs(moved[0]) <= 0.001f && std::abs(moved[1]) <= 0.001f &&
       std::abs(moved[2]) <= 0.001f &&
       std::abs(norm(sub(now[1], now[0])) -
                norm(sub(referenceHeadFrame_[1], referenceHeadFrame_[0]))) <= 0.001f)
-    return;
-  const auto motion = headMotion(referenceHeadFrame_, now);
+    return std::nullopt;
+  return headMotion(referenceHeadFrame_, now);
+}
+
+void Accessories::followHead(AccessorySlot& slot) {
+  if (!slot) return;
+  const auto motion = headMotionNow();
   if (!motion) return;
   forEachVertex(*slot.model, [&](float* p) {
     const Vec q = motion->apply({p[0], p[1], p[2]});
@@ -359,11 +373,15 @@ void Accessories::seatOnBody(AccessorySlot& slot) {
   if (!rule || rule->modelVertex < 1 ||
       std::uint32_t(rule->modelVertex) > slot.model->vertexCount())
     return;
-  const Vec target = add(bodySeatPoint(slot), rule->offset);
+  // The offset of the rule on the first seating; afterwards the slot's own,
+  // which the accessory page's moves change.
+  if (slot.seatVertex != rule->modelVertex) {
+    slot.seatVertex = rule->modelVertex;
+    slot.seatOffset = rule->offset;
+  }
+  const Vec target = add(bodySeatPoint(slot), slot.seatOffset);
   const Vec d = sub(target, vertexOf(*slot.model, std::uint32_t(rule->modelVertex)));
   glmTranslate(*slot.model, d[0], d[1], d[2]);
-  slot.seatVertex = rule->modelVertex;
-  slot.seatOffset = rule->offset;
 }
 
 // ---- hair --------------------------------------------------------------
@@ -464,6 +482,10 @@ Result<void> Accessories::LoadWornItem(std::string_view modelPath, std::string_v
     wornItem.textureIndex = index;
     if (!model->textureMaps.empty() && !model->textureMaps.front().empty())
       wornItem.texture = textureFile(folder + std::string(fileNameOf(model->textureMaps.front())));
+    else if (textureKindOf(variant) != TextureKind::None)
+      // A .c3d model keeps no texture-map name: the wardrobe's entry names
+      // the item's picture beside it instead.
+      wornItem.texture = textureFile(folder + std::string(fileNameOf(variant)));
   };
   auto namedTexture = [&](int index, std::string_view texture) {
     wornItem.textureIndex = index;
@@ -743,9 +765,28 @@ bool Accessories::transformSelected(float dx, float dy, float dz, float ratio,
   for (const auto& [entry, slot] : slots)
     if (selected(entry) && *slot) {
       TransformAccessory(*slot, dx, dy, dz, ratio, axis, da, turn);
+      keepPageEdit(*slot);
       moved = true;
     }
   return moved;
+}
+
+void Accessories::keepPageEdit(AccessorySlot& slot) {
+  // A seated model keeps where the page put it from its seat point.
+  if (slot.seatVertex > 0 && std::uint32_t(slot.seatVertex) <= slot.model->vertexCount()) {
+    slot.seatOffset = sub(vertexOf(*slot.model, std::uint32_t(slot.seatVertex)), bodySeatPoint(slot));
+    return;
+  }
+  // A model carried by the head: its placed vertices become the edited
+  // model taken back to the head as it was when the body was loaded.
+  if (slot.placedVertices.size() != slot.model->vertices.size()) return;
+  slot.placedVertices = slot.model->vertices;
+  if (const auto motion = headMotionNow()) {
+    for (std::size_t i = 3; i + 2 < slot.placedVertices.size(); i += 3) {
+      const Vec q = motion->undo({slot.placedVertices[i], slot.placedVertices[i + 1], slot.placedVertices[i + 2]});
+      for (int k = 0; k < 3; ++k) slot.placedVertices[i + std::size_t(k)] = q[std::size_t(k)];
+    }
+  }
 }
 
 void Accessories::TransformAccessory(AccessorySlot& slot, float dx, float dy, float dz, float ratio,

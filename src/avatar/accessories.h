@@ -93,6 +93,8 @@ struct HeadMotion {
   std::array<float, 9> rotation{1, 0, 0, 0, 1, 0, 0, 0, 1};  // row-major
   float scale = 1.0f;
   std::array<float, 3> apply(const std::array<float, 3>& p) const;
+  // The point that `apply` takes to p.
+  std::array<float, 3> undo(const std::array<float, 3>& p) const;
 };
 
 // The motion between two frames (three corners each); nullopt when either
@@ -207,8 +209,14 @@ class Accessories {
  private:
   Result<std::unique_ptr<GlmModel>> read(const std::string& file, bool obj);
   std::array<std::array<float, 3>, 3> headFrameNow() const;
+  // The head's motion since the body was loaded (woman only); nullopt when
+  // it has not moved.
+  std::optional<HeadMotion> headMotionNow() const;
   void followHead(AccessorySlot& slot);
   void seatOnBody(AccessorySlot& slot);
+  // Makes a page's move, turn or scale of the slot part of what the
+  // re-seat after reshaping starts from.
+  void keepPageEdit(AccessorySlot& slot);
   std::array<float, 3> bodySeatPoint(const AccessorySlot& slot) const;
   void placeShoe(AccessorySlot& slot);
   void placeBag(AccessorySlot& slot);

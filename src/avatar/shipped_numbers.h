@@ -79,12 +79,12 @@ struct AccessorySeat {
 };
 inline constexpr int kBagSeatVertex = 1;  // vertex of "Bag": the top of its handle
 inline constexpr std::array<AccessorySeat, 6> kAccessorySeats = {{
-    {"womanshoe1", kShoeSeatWomanShoe1, 0.0f, -0.02f, -0.03f},
-    {"womanshoe2", kShoeSeatWomanShoe2, 0.0f, -0.02f, -0.03f},
-    {"womanshoe3", kShoeSeatWomanShoe3, 0.0f, -0.02f, -0.03f},
-    {"GirlShoe", kShoeSeatGirlShoe, 0.0f, -0.02f, -0.03f},
-    {"GirlHair", kHairSeatGirlHair, 0.0f, 0.1f, -0.04f},
-    {"Bag", kBagSeatVertex, 0.0f, 0.0f, 0.0f},
+    {"womanshoe1", kShoeSeatWomanShoe1, -0.0235f, -0.0038f, -0.0591f},
+    {"womanshoe2", kShoeSeatWomanShoe2, -0.0233f, 0.0004f, -0.0624f},
+    {"womanshoe3", kShoeSeatWomanShoe3, -0.0218f, 0.0066f, -0.0827f},
+    {"GirlShoe", kShoeSeatGirlShoe, 0.051f, 0.0115f, -0.0685f},
+    {"GirlHair", kHairSeatGirlHair, -0.0008f, 0.0318f, -0.0015f},
+    {"Bag", kBagSeatVertex, 0.9028f, -0.1115f, 1.7041f},
 }};
 
 // The hair styles, the man's face, the glasses and the necklace are placed
@@ -96,21 +96,21 @@ struct AccessoryFit {
   float dx, dy, dz;
 };
 inline constexpr std::array<AccessoryFit, 16> kAccessoryFits = {{
-    {"PonyTail", 0.0f, 0.0f, 0.0f},
-    {"MikiHair", 0.0f, 0.0f, 0.0f},
-    {"PonyHair", 0.0f, 0.0f, 0.0f},
-    {"AliceHair", 0.0f, 0.0f, 0.0f},
-    {"MessyHair", 0.0f, 0.0f, 0.0f},
-    {"LongHair", 0.0f, 0.0f, 0.0f},
-    {"ReiHair", 0.0f, 0.0f, 0.0f},
-    {"MKHair", 0.0f, 0.0f, 0.0f},
-    {"ManHair1", 0.0f, 0.0f, 0.0f},
-    {"ManHair2", 0.0f, 0.0f, 0.0f},
-    {"ManHair3", 0.0f, 0.0f, 0.0f},
-    {"ManFace", 0.0f, 0.0f, 0.0f},
+    {"PonyTail", 0.0f, 0.4788f, 0.2831f},
+    {"MikiHair", -0.0246f, 0.4904f, 0.266f},
+    {"PonyHair", -0.0043f, 0.3447f, 0.4232f},
+    {"AliceHair", -0.0237f, 0.4646f, -0.0224f},
+    {"MessyHair", 0.0068f, 0.5235f, -1.7557f},
+    {"LongHair", 0.0037f, 0.54f, 0.07f},
+    {"ReiHair", -0.0028f, 0.3906f, 0.2625f},
+    {"MKHair", -0.0143f, 0.5275f, 0.2637f},
+    {"ManHair1", -0.0005f, -0.2334f, -0.1317f},
+    {"ManHair2", -0.0256f, -0.3208f, -0.1262f},
+    {"ManHair3", -0.0201f, -0.4141f, -0.2861f},
+    {"ManFace", -0.0006f, -0.3989f, -0.0072f},
     {"GirlHair", 0.0f, 0.0f, 0.0f},
-    {"Glassess", 0.0f, 0.0f, 0.0f},
-    {"necklace", 0.0f, 0.0f, 0.0f},
+    {"Glassess", 0.0f, 0.0502f, 0.1509f},
+    {"necklace", 0.0066f, 0.6033f, -0.2374f},
     {"watch", 0.0f, 0.0f, 0.0f},
 }};
 

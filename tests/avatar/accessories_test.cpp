@@ -235,6 +235,10 @@ TEST_F(AccessoryFiles, WardrobeEntriesGoWhereTheirNamesSay) {
   ASSERT_TRUE(accessories.wearEntry("nvnecklace.jpg"));
   EXPECT_TRUE(accessories.wornItem);
   EXPECT_EQ(accessories.wornItem.name, "necklace");
+  // A .c3d model names no picture: the entry's own picture beside it is
+  // the necklace's texture.
+  EXPECT_EQ(accessories.wornItem.texture.kind, TextureKind::Jpeg);
+  EXPECT_NE(accessories.wornItem.texture.file.find("nvnecklace.jpg"), std::string::npos);
   const auto missing = accessories.wearEntry("nvmissing.jpg");
   ASSERT_FALSE(missing);
   EXPECT_NE(missing.error().message().find("nvmissing.c3d"), std::string::npos);

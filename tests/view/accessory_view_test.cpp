@@ -216,6 +216,43 @@ TEST_F(AccessoryViewTest, TheGlassesRideTheHeadToAnotherHeightAndPose) {
             0.1f);
 }
 
+TEST_F(AccessoryViewTest, WhatThePageMovedStaysMovedThroughReshaping) {
+  start();
+  Accessories& a = view_->accessories();
+  ASSERT_TRUE(a.LoadWornItem(writeModel("lens.c3d", lensModel()), "x"));
+  const BodyTriangle& forehead = view_->avatar().triangles[shipped::kWomanHeadFrame];
+  auto fromForehead = [&] {
+    const auto c = vertexAt(*a.wornItem.model, 1);
+    return std::array<float, 3>{c[0] - forehead.corner[0].x, c[1] - forehead.corner[0].y,
+                                c[2] - forehead.corner[0].z};
+  };
+  // Reshaped once, so that the head has moved before the page moves them.
+  view_->shaper().SetBodyHeight(165);
+  const auto placed = fromForehead();
+  ASSERT_TRUE(a.transformSelected(0, 0.3f, 0, 1, {0, 1, 0}, 0, false));
+  const auto raised = fromForehead();
+  EXPECT_NEAR(raised[1] - placed[1], 0.3f, 1e-4f);
+  // Every further reshaping (or breath) starts from the raised glasses.
+  view_->shaper().SetBodyHeight(165.5f);
+  const auto again = fromForehead();
+  for (int k = 0; k < 3; ++k) EXPECT_NEAR(again[k], raised[k], 0.01f) << k;
+
+  ASSERT_TRUE(a.LoadShoe(writeModel("shoe.c3d", shoeModel("womanshoe1")), "\\x\\shoe.jpg"));
+  const auto rule = seatRule("womanshoe1");
+  ASSERT_TRUE(rule);
+  auto shoeFromSeat = [&] {
+    const auto body = bodyPoint(shipped::kWomanShoeSeat);
+    const auto shoe = vertexAt(*a.shoe.model, rule->modelVertex);
+    return std::array<float, 3>{shoe[0] - body[0], shoe[1] - body[1], shoe[2] - body[2]};
+  };
+  ASSERT_TRUE(a.transformSelected(0.2f, 0, 0, 1, {0, 1, 0}, 0, false));
+  const auto moved = shoeFromSeat();
+  EXPECT_NEAR(moved[0], rule->offset[0] + 0.2f, 1e-4f);
+  view_->shaper().SetBodyWeight(150);
+  const auto after = shoeFromSeat();
+  for (int k = 0; k < 3; ++k) EXPECT_NEAR(after[k], moved[k], 1e-4f) << k;
+}
+
 TEST_F(AccessoryViewTest, AnotherKindOfBodyTakesOffWhatWasSeatedOnTheWoman) {
   start();
   Accessories& a = view_->accessories();

@@ -58,6 +58,8 @@ int main(int argc, char** argv) {
     stage("woman", [&] { generateWoman(root, manifest); });
     stage("girl", [&] { generateGirl(root, manifest); });
     stage("men", [&] { generateMen(root, manifest); });
+    stage("wearables", [&] { generateWearables(root); });
+    stage("hair", [&] { generateHair(root); });
     stage("garments", [&] { generateGarments(root); });
     if (!storeDir.empty()) stage("store", [&] { generateStore(root, storeDir, stubPath); });
     root.writeText("\\model\\BodyManifest.json", manifest.dump(2) + "\n");

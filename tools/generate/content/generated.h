@@ -21,6 +21,18 @@ using Manifest = nlohmann::ordered_json;
 void generateWoman(ContentRoot& root, Manifest& manifest);
 void generateGirl(ContentRoot& root, Manifest& manifest);
 void generateMen(ContentRoot& root, Manifest& manifest);
+// The hair folder of the wardrobe (\model\Clothing\Hair): the hair styles,
+// the man's face, their pictures and wardrobe thumbnails, and the girl's own
+// hair picture. Needs the bodies already in the root; throws
+// std::runtime_error when a style does not sit on its head as designed.
+void generateHair(ContentRoot& root);
+// The worn accessories of the wardrobe's glasses folder
+// (\model\Clothing\glasses): two pairs of glasses, a necklace, shoes for
+// the woman, the girl and the man, socks and a handbag, with their pictures
+// and wardrobe thumbnails. Needs the bodies already in the root; throws
+// std::runtime_error when one does not land on its body as designed (the
+// message names the fixed number of shipped_numbers.h to change).
+void generateWearables(ContentRoot& root);
 void generateCommon(ContentRoot& root);
 // The user-interface artwork (bitmaps, "TRYMO" pictures, icon, the sheet's
 // paper) and the sheet's font "\vrinda.ttf", lettered with `fonts` (the
