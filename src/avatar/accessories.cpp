@@ -774,7 +774,8 @@ bool Accessories::transformSelected(float dx, float dy, float dz, float ratio,
 void Accessories::keepPageEdit(AccessorySlot& slot) {
   // A seated model keeps where the page put it from its seat point.
   if (slot.seatVertex > 0 && std::uint32_t(slot.seatVertex) <= slot.model->vertexCount()) {
-    slot.seatOffset = sub(vertexOf(*slot.model, std::uint32_t(slot.seatVertex)), bodySeatPoint(slot));
+    slot.seatOffset =
+        sub(vertexOf(*slot.model, std::uint32_t(slot.seatVertex)), bodySeatPoint(slot));
     return;
   }
   // A model carried by the head: its placed vertices become the edited
@@ -783,7 +784,8 @@ void Accessories::keepPageEdit(AccessorySlot& slot) {
   slot.placedVertices = slot.model->vertices;
   if (const auto motion = headMotionNow()) {
     for (std::size_t i = 3; i + 2 < slot.placedVertices.size(); i += 3) {
-      const Vec q = motion->undo({slot.placedVertices[i], slot.placedVertices[i + 1], slot.placedVertices[i + 2]});
+      const Vec q = motion->undo(
+          {slot.placedVertices[i], slot.placedVertices[i + 1], slot.placedVertices[i + 2]});
       for (int k = 0; k < 3; ++k) slot.placedVertices[i + std::size_t(k)] = q[std::size_t(k)];
     }
   }

@@ -17,53 +17,68 @@ namespace vestora::shipped {
 enum class NumberKind { Record, Vertex, Triangle };
 
 struct FixedNumber {
-  std::string_view model;   // which model the number belongs to
+  std::string_view model;  // which model the number belongs to
   int number;
   NumberKind kind;
   std::string_view meaning;
 };
 
 // ---- the adult female body (all four poses share the numbering) ----
-inline constexpr int kWomanHeadTop = 1102;           // record: highest point of the head
-inline constexpr int kWomanFootLowest = 3195;        // record: lowest point of the right sole
-inline constexpr int kWomanShoulderLeft = 2764;      // record: left acromion (x > 0), top of the shoulder
-inline constexpr int kWomanShoulderRight = 4857;     // record: right acromion (x < 0)
-inline constexpr int kWomanNeckSide = 2565;          // record: left side of the neck base, inner end of the shoulder-slope line
-inline constexpr int kWomanChestPlane = 3636;        // record: front centre at the under-bust fold; the chest regions are cut here
-inline constexpr int kWomanWaist = 5536;             // record: front centre at the natural waist (narrowest level)
-inline constexpr int kWomanAbdomenShaping = 6061;    // record: front centre of the abdomen, navel level
-inline constexpr int kWomanAbdomen = 6049;           // record: left side of the abdomen, navel level
-inline constexpr int kWomanHipShaping = 3126;        // record: back centre at the fullest buttocks
-inline constexpr int kWomanHip = 5389;               // record: left side of the hips at the fullest buttocks
-inline constexpr int kWomanThigh = 5204;             // record: outside of the right thigh (x < 0) below the gluteal fold
-inline constexpr int kWomanCalf = 4764;              // record: back of the right calf (x < 0) at its fullest
-inline constexpr int kWomanKnee = 3246;              // record: front of the right knee (x < 0) at the kneecap's centre
-inline constexpr int kWomanNeckBase = 2644;          // record: front of the neck base, at the top of the breastbone
-inline constexpr int kWomanCrotch = 5344;            // record: crotch point, the top of the gap between the thighs
-inline constexpr int kWomanCrotchFloor = 4736;       // record: inside of the right foot at the floor, below the crotch
-inline constexpr int kWomanAnkle = 4713;             // record: inside of the right ankle, just below its narrowest level
-inline constexpr int kWomanShoeSeat = 5517;          // vertex: back of the right heel at the sole
-inline constexpr int kWomanHairSeat = 1114;          // vertex: crown of the head, behind the top
-inline constexpr int kWomanHeadFrame = 3664;         // triangle: on the forehead; the hair follows it
-inline constexpr int kWomanBagHandle = 10775;        // triangle: inside of the left forearm below the elbow, where the bag hangs
+inline constexpr int kWomanHeadTop = 1102;     // record: highest point of the head
+inline constexpr int kWomanFootLowest = 3195;  // record: lowest point of the right sole
+inline constexpr int kWomanShoulderLeft =
+    2764;  // record: left acromion (x > 0), top of the shoulder
+inline constexpr int kWomanShoulderRight = 4857;  // record: right acromion (x < 0)
+inline constexpr int kWomanNeckSide =
+    2565;  // record: left side of the neck base, inner end of the shoulder-slope line
+inline constexpr int kWomanChestPlane =
+    3636;  // record: front centre at the under-bust fold; the chest regions are cut here
+inline constexpr int kWomanWaist =
+    5536;  // record: front centre at the natural waist (narrowest level)
+inline constexpr int kWomanAbdomenShaping =
+    6061;                                      // record: front centre of the abdomen, navel level
+inline constexpr int kWomanAbdomen = 6049;     // record: left side of the abdomen, navel level
+inline constexpr int kWomanHipShaping = 3126;  // record: back centre at the fullest buttocks
+inline constexpr int kWomanHip = 5389;  // record: left side of the hips at the fullest buttocks
+inline constexpr int kWomanThigh =
+    5204;  // record: outside of the right thigh (x < 0) below the gluteal fold
+inline constexpr int kWomanCalf = 4764;  // record: back of the right calf (x < 0) at its fullest
+inline constexpr int kWomanKnee =
+    3246;  // record: front of the right knee (x < 0) at the kneecap's centre
+inline constexpr int kWomanNeckBase =
+    2644;  // record: front of the neck base, at the top of the breastbone
+inline constexpr int kWomanCrotch =
+    5344;  // record: crotch point, the top of the gap between the thighs
+inline constexpr int kWomanCrotchFloor =
+    4736;  // record: inside of the right foot at the floor, below the crotch
+inline constexpr int kWomanAnkle =
+    4713;  // record: inside of the right ankle, just below its narrowest level
+inline constexpr int kWomanShoeSeat = 5517;   // vertex: back of the right heel at the sole
+inline constexpr int kWomanHairSeat = 1114;   // vertex: crown of the head, behind the top
+inline constexpr int kWomanHeadFrame = 3664;  // triangle: on the forehead; the hair follows it
+inline constexpr int kWomanBagHandle =
+    10775;  // triangle: inside of the left forearm below the elbow, where the bag hangs
 
 // ---- the girl ----
-inline constexpr int kGirlHeadTop = 3687;            // record: highest point of the head
-inline constexpr int kGirlFootLowest = 856;          // record: lowest point of the right sole
-inline constexpr int kGirlHairSeat = 3688;           // vertex: crown of the head, behind the top
-inline constexpr int kGirlShoeSeat = 2582;           // vertex: back of the right heel at the sole
+inline constexpr int kGirlHeadTop = 3687;    // record: highest point of the head
+inline constexpr int kGirlFootLowest = 856;  // record: lowest point of the right sole
+inline constexpr int kGirlHairSeat = 3688;   // vertex: crown of the head, behind the top
+inline constexpr int kGirlShoeSeat = 2582;   // vertex: back of the right heel at the sole
 
 // ---- accessory models ----
-inline constexpr int kHairSeatMikiHair = 81;         // vertex of "MikiHair" kept over the body's hair seat
-inline constexpr int kHairSeatPonyHair = 711;        // vertex of "PonyHair"
-inline constexpr int kHairSeatAliceHair = 477;       // vertex of "AliceHair"
-inline constexpr int kHairSeatMessyHair = 7849;      // vertex of "MessyHair"
-inline constexpr int kHairSeatLongHair = 11908;      // vertex of "LongHair"
-inline constexpr int kHairSeatGirlHair = 177;        // vertex of "GirlHair" kept over the girl's hair seat
-inline constexpr int kShoeSeatWomanShoe1 = 1590;     // vertex of "womanshoe1" kept over the body's shoe seat
-inline constexpr int kShoeSeatWomanShoe2 = 1587;     // vertex of "womanshoe2"
-inline constexpr int kShoeSeatWomanShoe3 = 2027;     // vertex of "womanshoe3"
-inline constexpr int kShoeSeatGirlShoe = 310;        // vertex of "GirlShoe" kept over the girl's shoe seat
+inline constexpr int kHairSeatMikiHair = 81;  // vertex of "MikiHair" kept over the body's hair seat
+inline constexpr int kHairSeatPonyHair = 711;    // vertex of "PonyHair"
+inline constexpr int kHairSeatAliceHair = 477;   // vertex of "AliceHair"
+inline constexpr int kHairSeatMessyHair = 7849;  // vertex of "MessyHair"
+inline constexpr int kHairSeatLongHair = 11908;  // vertex of "LongHair"
+inline constexpr int kHairSeatGirlHair =
+    177;  // vertex of "GirlHair" kept over the girl's hair seat
+inline constexpr int kShoeSeatWomanShoe1 =
+    1590;  // vertex of "womanshoe1" kept over the body's shoe seat
+inline constexpr int kShoeSeatWomanShoe2 = 1587;  // vertex of "womanshoe2"
+inline constexpr int kShoeSeatWomanShoe3 = 2027;  // vertex of "womanshoe3"
+inline constexpr int kShoeSeatGirlShoe =
+    310;  // vertex of "GirlShoe" kept over the girl's shoe seat
 
 // ---- seats of accessory models ----
 // Hair on the girl and the men, the shoes and the bag are seated by one of

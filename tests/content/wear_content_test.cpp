@@ -54,9 +54,13 @@ const Item kItems[] = {
 
 using Point = std::array<float, 3>;
 
-float distance(const Point& a, const Point& b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
+float distance(const Point& a, const Point& b) {
+  return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
+}
 
-Point vertexOf(const GlmModel& m, std::uint32_t v) { return {m.vertex(v)[0], m.vertex(v)[1], m.vertex(v)[2]}; }
+Point vertexOf(const GlmModel& m, std::uint32_t v) {
+  return {m.vertex(v)[0], m.vertex(v)[1], m.vertex(v)[2]};
+}
 
 Point skinPoint(const Avatar& body, int vertex) {
   const SkinVertex& s = body.skin.at(std::size_t(vertex) - 1);
@@ -93,7 +97,8 @@ float seatError(const Avatar& body, const AccessorySlot& slot, const Point& body
   const auto rule = seatRule(slot.name);
   EXPECT_TRUE(rule) << slot.name;
   if (!rule) return 1e30f;
-  const Point want{bodySeat[0] + rule->offset[0], bodySeat[1] + rule->offset[1], bodySeat[2] + rule->offset[2]};
+  const Point want{bodySeat[0] + rule->offset[0], bodySeat[1] + rule->offset[1],
+                   bodySeat[2] + rule->offset[2]};
   (void)body;
   return distance(vertexOf(*slot.model, std::uint32_t(rule->modelVertex)), want);
 }
@@ -139,7 +144,8 @@ TEST(WearContent, TheGlassesHaveLensRunsAndAFrame) {
     ASSERT_TRUE(loaded.model);
     std::size_t lens = 0, opaque = 0;
     for (const GlmGroup& g : loaded.model->groups)
-      for (const GlmMaterialRun& r : g.runs) (r.material == "lens" ? lens : opaque) += r.end - r.first;
+      for (const GlmMaterialRun& r : g.runs)
+        (r.material == "lens" ? lens : opaque) += r.end - r.first;
     EXPECT_GT(lens, 0u);
     EXPECT_GT(opaque, lens);  // the frame, the temples and the pads
   }
@@ -148,8 +154,8 @@ TEST(WearContent, TheGlassesHaveLensRunsAndAFrame) {
 // ---- the pictures -----------------------------------------------------------
 
 TEST(WearContent, EveryTextureDecodesAndTheSandalHasClearGaps) {
-  for (const char* file : {"nvnecklace.jpg", "nvshoe1.jpg", "nvshoe3.jpg", "GirlShoe.jpg", "ManShoe.jpg",
-                           "nvsock.jpg", "Bag.jpg"}) {
+  for (const char* file : {"nvnecklace.jpg", "nvshoe1.jpg", "nvshoe3.jpg", "GirlShoe.jpg",
+                           "ManShoe.jpg", "nvsock.jpg", "Bag.jpg"}) {
     SCOPED_TRACE(file);
     const auto picture = LoadJpeg(contentPath(kFolder + file));
     ASSERT_TRUE(picture.ok()) << picture.error().message();
@@ -178,7 +184,9 @@ TEST(WearContent, EveryEntryHasAThumbnailOfItsOwnOnWhite) {
     ASSERT_TRUE(bytes.ok());
     const auto& bmp = bytes.value();
     ASSERT_GE(bmp.size(), 54u);
-    auto le32 = [&](std::size_t at) { return int(bmp[at] | bmp[at + 1] << 8 | bmp[at + 2] << 16 | bmp[at + 3] << 24); };
+    auto le32 = [&](std::size_t at) {
+      return int(bmp[at] | bmp[at + 1] << 8 | bmp[at + 2] << 16 | bmp[at + 3] << 24);
+    };
     const int width = le32(18), height = le32(22);
     EXPECT_EQ(width, generate::kThumbnailWidth);
     EXPECT_EQ(height, generate::kThumbnailHeight);
@@ -186,7 +194,9 @@ TEST(WearContent, EveryEntryHasAThumbnailOfItsOwnOnWhite) {
     const int stride = (width * 3 + 3) / 4 * 4;
     const std::size_t data = std::size_t(le32(10));
     ASSERT_EQ(bmp.size(), data + std::size_t(stride) * height);
-    auto pixel = [&](int x, int y) { return &bmp[data + std::size_t(height - 1 - y) * stride + std::size_t(x) * 3]; };
+    auto pixel = [&](int x, int y) {
+      return &bmp[data + std::size_t(height - 1 - y) * stride + std::size_t(x) * 3];
+    };
     const std::uint8_t* corner = pixel(0, 0);
     EXPECT_TRUE(corner[0] == 255 && corner[1] == 255 && corner[2] == 255);
     int drawn = 0;
@@ -265,7 +275,8 @@ TEST(WearContent, TheShoesStayOnTheirSeatAndAboveTheFloorThroughReshaping) {
       shaper.SetBodyHeight(height);
       shaper.SetBodyWeight(weight);
       woman.accessories->reseat();
-      EXPECT_LT(seatError(*woman.body, shoe, skinPoint(*woman.body, shipped::kWomanShoeSeat)), 1e-3f);
+      EXPECT_LT(seatError(*woman.body, shoe, skinPoint(*woman.body, shipped::kWomanShoeSeat)),
+                1e-3f);
     }
     ASSERT_TRUE(shaper.RestoreLoadedShape());
     woman.accessories->reseat();
@@ -276,7 +287,9 @@ TEST(WearContent, TheGirlAndTheManWearTheirOwnShoes) {
   Dressed girl = dressed("Girl.bmp");
   wear(girl, "GirlShoe.jpg");
   ASSERT_TRUE(girl.accessories->shoe);
-  EXPECT_LT(seatError(*girl.body, girl.accessories->shoe, skinPoint(*girl.body, shipped::kGirlShoeSeat)), 1e-3f);
+  EXPECT_LT(
+      seatError(*girl.body, girl.accessories->shoe, skinPoint(*girl.body, shipped::kGirlShoeSeat)),
+      1e-3f);
 
   Dressed man = dressed("Male.bmp");
   wear(man, "ManShoe.jpg");
@@ -285,7 +298,8 @@ TEST(WearContent, TheGirlAndTheManWearTheirOwnShoes) {
   const GlmModel& shoe = *man.accessories->shoe.model;
   Point lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f};
   for (std::uint32_t v = 1; v <= shoe.vertexCount(); ++v)
-    for (int k = 0; k < 3; ++k) lo[k] = std::min(lo[k], shoe.vertex(v)[k]), hi[k] = std::max(hi[k], shoe.vertex(v)[k]);
+    for (int k = 0; k < 3; ++k)
+      lo[k] = std::min(lo[k], shoe.vertex(v)[k]), hi[k] = std::max(hi[k], shoe.vertex(v)[k]);
   float sole = 1e30f;
   for (const SkinVertex& s : man.body->skin) sole = std::min(sole, s.y);
   EXPECT_LT(lo[1], sole);

@@ -15,24 +15,26 @@ namespace {
 // Sizes in model units (the file is written in centimetres).
 constexpr double kBottomWidth = 2.5, kTopWidth = 2.2, kBottomDepth = 1.0, kTopDepth = 0.78;
 constexpr double kHeight = 1.85, kEdgeRound = 0.12;
-constexpr double kHandleDrop = 0.95;        // from the forearm's top down to the bag's top
-constexpr double kHandleSpread = 0.55;      // half the distance between a handle's ends
-constexpr double kHandleApart = 0.13;       // each handle's plane from the middle, along the forearm
+constexpr double kHandleDrop = 0.95;    // from the forearm's top down to the bag's top
+constexpr double kHandleSpread = 0.55;  // half the distance between a handle's ends
+constexpr double kHandleApart = 0.13;   // each handle's plane from the middle, along the forearm
 constexpr double kHandleWidth = 0.1, kHandleThickness = 0.065;
-constexpr double kHandleGap = 0.012;        // between the forearm's top and the handle
-constexpr double kSeatAlong = 0.72;         // z of the forearm's middle where the bag hangs
+constexpr double kHandleGap = 0.012;  // between the forearm's top and the handle
+constexpr double kSeatAlong = 0.72;   // z of the forearm's middle where the bag hangs
 
 // Regions of the picture (v from the top).
-constexpr double kBodyV0 = 0.0, kBodyV1 = 0.7, kHandleV0 = 0.72, kHandleV1 = 0.86, kMetalV0 = 0.88, kMetalV1 = 1.0;
+constexpr double kBodyV0 = 0.0, kBodyV1 = 0.7, kHandleV0 = 0.72, kHandleV1 = 0.86, kMetalV0 = 0.88,
+                 kMetalV1 = 1.0;
 
 struct Hanging {
-  Vec3 centre;          // the forearm's middle where the bag hangs
-  Vec3 along, across;   // horizontal: along the forearm, and across it (outwards)
+  Vec3 centre;         // the forearm's middle where the bag hangs
+  Vec3 along, across;  // horizontal: along the forearm, and across it (outwards)
 };
 
 Hanging measureForearm(const Avatar& body) {
   const std::vector<int>& forearm = body.limbGroups[9];  // LeftForeArm
-  if (forearm.empty()) throw std::runtime_error("wearables: bag: the body has no left forearm group");
+  if (forearm.empty())
+    throw std::runtime_error("wearables: bag: the body has no left forearm group");
   auto sliceCentre = [&](double z) {
     Vec3 sum;
     int n = 0;
@@ -43,7 +45,8 @@ Hanging measureForearm(const Avatar& body) {
         ++n;
       }
     }
-    if (n < 4) throw std::runtime_error("wearables: bag: the forearm does not reach where the bag hangs");
+    if (n < 4)
+      throw std::runtime_error("wearables: bag: the forearm does not reach where the bag hangs");
     return sum / double(n);
   };
   Hanging h;
@@ -82,12 +85,16 @@ struct BodyGrid {
 BodyGrid bagBody(const Hanging& h, const Vec3& bottom) {
   constexpr int kAround = 72;
   BodyGrid g;
-  auto width = [](double y) { return 0.5 * (kBottomWidth + (kTopWidth - kBottomWidth) * y / kHeight); };
+  auto width = [](double y) {
+    return 0.5 * (kBottomWidth + (kTopWidth - kBottomWidth) * y / kHeight);
+  };
   auto depth = [](double y) {
-    return 0.5 * (kBottomDepth + (kTopDepth - kBottomDepth) * y / kHeight) * (1 + 0.06 * std::sin(kPi * y / kHeight));
+    return 0.5 * (kBottomDepth + (kTopDepth - kBottomDepth) * y / kHeight) *
+           (1 + 0.06 * std::sin(kPi * y / kHeight));
   };
   auto add = [&](double y, double inset) {
-    g.rows.push_back(ringAt(h, bottom + Vec3{0, y, 0}, std::max(1e-4, width(y) - inset), std::max(1e-4, depth(y) - inset), kAround));
+    g.rows.push_back(ringAt(h, bottom + Vec3{0, y, 0}, std::max(1e-4, width(y) - inset),
+                            std::max(1e-4, depth(y) - inset), kAround));
     g.height.push_back(y);
   };
   // The bottom: a flat face filled from its middle, then the rounded edge.
@@ -95,7 +102,8 @@ BodyGrid bagBody(const Hanging& h, const Vec3& bottom) {
   g.height.push_back(0);
   for (int i = 1; i <= 4; ++i) {
     const double t = double(i) / 4;
-    g.rows.push_back(ringAt(h, bottom, t * (width(0) - kEdgeRound), t * (depth(0) - kEdgeRound), kAround));
+    g.rows.push_back(
+        ringAt(h, bottom, t * (width(0) - kEdgeRound), t * (depth(0) - kEdgeRound), kAround));
     g.height.push_back(0);
   }
   for (int i = 1; i <= 4; ++i) {
@@ -110,7 +118,8 @@ BodyGrid bagBody(const Hanging& h, const Vec3& bottom) {
   const Vec3 top = bottom + Vec3{0, kHeight, 0};
   for (int i = 3; i >= 1; --i) {
     const double t = double(i) / 4;
-    g.rows.push_back(ringAt(h, top, t * (width(kHeight) - kEdgeRound), t * (depth(kHeight) - kEdgeRound), kAround));
+    g.rows.push_back(ringAt(h, top, t * (width(kHeight) - kEdgeRound),
+                            t * (depth(kHeight) - kEdgeRound), kAround));
     g.height.push_back(kHeight);
   }
   g.rows.push_back(std::vector<Vec3>(kAround, top));
@@ -118,7 +127,8 @@ BodyGrid bagBody(const Hanging& h, const Vec3& bottom) {
   return g;
 }
 
-void addRing(WearMesh& mesh, const Vec3& c, const Vec3& normal, const Vec3& in, double radius, double wire, int part) {
+void addRing(WearMesh& mesh, const Vec3& c, const Vec3& normal, const Vec3& in, double radius,
+             double wire, int part) {
   const Vec3 x = normalized(in), y = normalized(cross(normal, x));
   std::vector<std::vector<Vec3>> rings;
   for (int i = 0; i < 20; ++i) {
@@ -139,7 +149,8 @@ void addRing(WearMesh& mesh, const Vec3& c, const Vec3& normal, const Vec3& in, 
   const std::size_t firstTexcoord = mesh.texcoords.size();
   addTube(mesh, rings, spec);
   for (std::size_t t = firstTexcoord; t < mesh.texcoords.size(); ++t)
-    mesh.texcoords[t] = {0.1 + 0.8 * mesh.texcoords[t][0], kMetalV0 + (kMetalV1 - kMetalV0) * (0.2 + 0.6 * mesh.texcoords[t][1])};
+    mesh.texcoords[t] = {0.1 + 0.8 * mesh.texcoords[t][0],
+                         kMetalV0 + (kMetalV1 - kMetalV0) * (0.2 + 0.6 * mesh.texcoords[t][1])};
 }
 
 Image bagPicture(const BodyGrid& g, const Hanging& h, const Vec3& bottom) {
@@ -154,17 +165,23 @@ Image bagPicture(const BodyGrid& g, const Hanging& h, const Vec3& bottom) {
       Colour c;
       if (v < kBodyV1 + 0.01) {
         // A point of the body: its height, and where it lies round it.
-        const double rf = std::clamp((v - kBodyV0) / (kBodyV1 - kBodyV0) * (rows - 1), 0.0, rows - 1.0);
+        const double rf =
+            std::clamp((v - kBodyV0) / (kBodyV1 - kBodyV0) * (rows - 1), 0.0, rows - 1.0);
         const int r0 = std::min(int(rf), rows - 2);
         const double fr = rf - r0, cf = u * n;
         const int c0 = std::min(int(cf), n - 1), c1 = (c0 + 1) % n;
         const double fc = cf - c0;
-        const Vec3 p = (g.rows[std::size_t(r0)][std::size_t(c0)] * (1 - fc) + g.rows[std::size_t(r0)][std::size_t(c1)] * fc) * (1 - fr) +
-                       (g.rows[std::size_t(r0 + 1)][std::size_t(c0)] * (1 - fc) + g.rows[std::size_t(r0 + 1)][std::size_t(c1)] * fc) * fr;
+        const Vec3 p = (g.rows[std::size_t(r0)][std::size_t(c0)] * (1 - fc) +
+                        g.rows[std::size_t(r0)][std::size_t(c1)] * fc) *
+                           (1 - fr) +
+                       (g.rows[std::size_t(r0 + 1)][std::size_t(c0)] * (1 - fc) +
+                        g.rows[std::size_t(r0 + 1)][std::size_t(c1)] * fc) *
+                           fr;
         const Vec3 q = p - bottom;
         const double across = dot(q, h.across), along = dot(q, h.along), height = q.y;
         const double a = 2 * kPi * u;  // 0 at the back, π/2 outside, π at the front
-        c = shade(cognac, 0.82 + 0.18 * leatherGrain(p, 0.035, 101) + 0.05 * fractal(p * 5.0, 102, 3));
+        c = shade(cognac,
+                  0.82 + 0.18 * leatherGrain(p, 0.035, 101) + 0.05 * fractal(p * 5.0, 102, 3));
         // Piping down the four corners and round the top and the bottom.
         for (double corner : {0.25 * kPi, 0.75 * kPi, 1.25 * kPi, 1.75 * kPi}) {
           const double d = std::abs(a - corner) * 0.45;  // roughly units round the bag
@@ -175,14 +192,15 @@ Image bagPicture(const BodyGrid& g, const Hanging& h, const Vec3& bottom) {
           c = mix(c, thread, 0.8 * stitch(across + along, height - 0.06, 0.04, 0.005));
           c = mix(c, thread, 0.8 * stitch(across + along, kHeight - 0.06 - height, 0.04, 0.005));
         }
-        const bool front = std::cos(a) < -0.5, backFace = std::cos(a) > 0.5;
+        const bool front = std::cos(a)<-0.5, backFace = std::cos(a)> 0.5;
         if (front || backFace) {
           // A pocket with a stitched border; a gold plate on the front's.
           const double px = std::abs(across), py = height;
           const bool inPocket = px < 0.78 && py > 0.45 && py < 1.3;
           if (inPocket) c = shade(c, 0.97 - 0.15 * ramp(1.22, 1.3, py));
           c = mix(c, thread, 0.8 * stitch(py, std::abs(px - 0.72), 0.04, 0.005));
-          if (py > 0.45 && py < 1.3) c = mix(c, thread, 0.8 * stitch(px, std::abs(py - 0.51), 0.04, 0.005));
+          if (py > 0.45 && py < 1.3)
+            c = mix(c, thread, 0.8 * stitch(px, std::abs(py - 0.51), 0.04, 0.005));
           if (front && px < 0.2 && std::abs(py - 1.2) < 0.09) {
             const double edge = std::min(0.2 - px, 0.09 - std::abs(py - 1.2));
             c = shade(gold, 0.8 + 0.3 * ramp(0.0, 0.03, edge) + 0.15 * std::cos(px * 9));
@@ -191,8 +209,9 @@ Image bagPicture(const BodyGrid& g, const Hanging& h, const Vec3& bottom) {
         if (height > kHeight - 0.005) {
           // The top: a zip between two leather lips.
           if (std::abs(along) < 0.05) {
-            c = std::abs(along) < 0.02 ? shade(gold, 0.7 + 0.3 * (std::sin(across * 220) > 0 ? 1 : 0))
-                                       : shade(lining, 1.2);
+            c = std::abs(along) < 0.02
+                    ? shade(gold, 0.7 + 0.3 * (std::sin(across * 220) > 0 ? 1 : 0))
+                    : shade(lining, 1.2);
           }
         }
         if (height < 0.005) c = shade(c, 0.75);
@@ -203,11 +222,14 @@ Image bagPicture(const BodyGrid& g, const Hanging& h, const Vec3& bottom) {
         c = shade(cognac, 0.9 + 0.1 * leatherGrain({u * 8, t, 0}, 0.02, 103));
         const double side = std::abs(std::sin(2 * kPi * t));
         c = mix(c, piping, ramp(0.25, 0.05, side));
-        c = mix(c, thread, 0.8 * stitch(u * 20, std::min(std::abs(t - 0.35), std::abs(t - 0.65)) * 0.2, 0.04, 0.005));
+        c = mix(c, thread,
+                0.8 * stitch(u * 20, std::min(std::abs(t - 0.35), std::abs(t - 0.65)) * 0.2, 0.04,
+                             0.005));
       } else {
         // Polished gold for the rings.
         const double t = (v - kMetalV0) / (kMetalV1 - kMetalV0);
-        c = mix(rgb(150, 105, 40), rgb(255, 226, 150), 0.5 + 0.5 * std::sin(2 * kPi * (t * 2 + u * 0.5)));
+        c = mix(rgb(150, 105, 40), rgb(255, 226, 150),
+                0.5 + 0.5 * std::sin(2 * kPi * (t * 2 + u * 0.5)));
       }
       image.at(x, y) = c;
     }
@@ -227,7 +249,8 @@ BagDesign designBag(const Avatar& body, const SurfaceField& skin) {
   double forearmTop = -1e30;
   for (double side : {-1.0, 1.0})
     for (double a = -0.3; a <= 0.3; a += 0.02)
-      forearmTop = std::max(forearmTop, topOver(skin, h.centre + h.along * (side * kHandleApart) + h.across * a));
+      forearmTop = std::max(
+          forearmTop, topOver(skin, h.centre + h.along * (side * kHandleApart) + h.across * a));
   if (forearmTop < -1e29) throw std::runtime_error("wearables: bag: no forearm under the handles");
   const double apex = forearmTop + kHandleGap + 0.5 * kHandleThickness;
   const double bagTop = apex - kHandleDrop;
@@ -238,13 +261,9 @@ BagDesign designBag(const Avatar& body, const SurfaceField& skin) {
     const Vec3 plane = h.centre + h.along * (side * kHandleApart);
     // The arch in its plane: (across, height) control points.
     const double yb = bagTop - 0.04;
-    std::vector<std::array<double, 2>> arch{{-kHandleSpread, yb},
-                                            {-kHandleSpread * 0.9, yb + 0.4},
-                                            {-0.33, apex - 0.13},
-                                            {0, apex},
-                                            {0.33, apex - 0.13},
-                                            {kHandleSpread * 0.9, yb + 0.4},
-                                            {kHandleSpread, yb}};
+    std::vector<std::array<double, 2>> arch{
+        {-kHandleSpread, yb}, {-kHandleSpread * 0.9, yb + 0.4}, {-0.33, apex - 0.13}, {0, apex},
+        {0.33, apex - 0.13},  {kHandleSpread * 0.9, yb + 0.4},  {kHandleSpread, yb}};
     std::vector<Vec3> control;
     for (const auto& c : arch) control.push_back(Vec3{plane.x, c[1], plane.z} + h.across * c[0]);
     std::vector<Vec3> path = catmullRom(control, 10, false);
@@ -277,7 +296,8 @@ BagDesign designBag(const Avatar& body, const SurfaceField& skin) {
     const std::size_t firstTexcoord = d.mesh.texcoords.size();
     const int first = addTube(d.mesh, rings, spec);
     for (std::size_t t = firstTexcoord; t < d.mesh.texcoords.size(); ++t)
-      d.mesh.texcoords[t] = {d.mesh.texcoords[t][0], kHandleV0 + (kHandleV1 - kHandleV0) * d.mesh.texcoords[t][1]};
+      d.mesh.texcoords[t] = {d.mesh.texcoords[t][0],
+                             kHandleV0 + (kHandleV1 - kHandleV0) * d.mesh.texcoords[t][1]};
     if (side < 0) {
       // The seat: the inside of this handle's arch at its top.
       const std::size_t apexRing = path.size() / 2;
@@ -310,12 +330,12 @@ BagDesign designBag(const Avatar& body, const SurfaceField& skin) {
   }
   const std::size_t firstTriangle = d.mesh.parts[std::size_t(leather)].triangles.size();
   const int rows = int(index.size());
-  addGrid(
-      d.mesh, index,
-      [&](int r, int c) {
-        return std::array<double, 2>{double(c) / double(index[0].size()), kBodyV0 + (kBodyV1 - kBodyV0) * r / (rows - 1)};
-      },
-      {leather, d.mesh.newSmoothing(), true, true});
+  addGrid(d.mesh, index,
+          [&](int r, int c) {
+            return std::array<double, 2>{double(c) / double(index[0].size()),
+                                         kBodyV0 + (kBodyV1 - kBodyV0) * r / (rows - 1)};
+          },
+          {leather, d.mesh.newSmoothing(), true, true});
   orientOutward(d.mesh, leather, firstTriangle);
   d.mesh.swapVertices(0, seat);
   d.picture = bagPicture(g, h, bottom);

@@ -15,7 +15,8 @@ double ramp(double a, double b, double x) {
 SurfaceField feetSkin(const Avatar& body, double height) {
   double floorY = 1e30;
   for (const SkinVertex& s : body.skin) floorY = std::min(floorY, double(s.y));
-  return SurfaceField::ofBody(body, [&](const Vec3& p) { return p.y < floorY + height; }, 0.04);
+  return SurfaceField::ofBody(
+      body, [&](const Vec3& p) { return p.y < floorY + height; }, 0.04);
 }
 
 FootFrame measureFoot(const Avatar& body, bool right) {
@@ -38,7 +39,8 @@ FootFrame measureFoot(const Avatar& body, bool right) {
       ++ankleCount;
     }
   }
-  if (foot.size() < 20 || ankleCount < 8) throw std::runtime_error("wearables: the body has no feet to fit");
+  if (foot.size() < 20 || ankleCount < 8)
+    throw std::runtime_error("wearables: the body has no feet to fit");
   ankle = ankle / double(ankleCount);
   // The foot's long axis: the principal direction of its footprint.
   Vec3 mean;
@@ -94,9 +96,11 @@ class FootRays {
   // The ray of direction (β from the pole up the leg, az round it: 0
   // towards the toes, π/2 to the outside).
   Vec3 direction(double beta, double az) const {
-    const double du = std::cos(beta), df = std::sin(beta) * std::cos(az), dout = std::sin(beta) * std::sin(az);
+    const double du = std::cos(beta), df = std::sin(beta) * std::cos(az),
+                 dout = std::sin(beta) * std::sin(az);
     const double along = df > 0 ? f_.toe * 1.02 : -f_.heel * 1.02;
-    return f_.forward * (df * along) + f_.up * (du * 0.5) + f_.outside * (dout * f_.halfWidth * 1.15);
+    return f_.forward * (df * along) + f_.up * (du * 0.5) +
+           f_.outside * (dout * f_.halfWidth * 1.15);
   }
 
   double skinDistance(const Vec3& p) const { return skin_.distance(p, kReach, kReach); }
@@ -109,7 +113,8 @@ class FootRays {
     const double b = skinDistance(level) - s_.outerClearance - s_.soleMargin;
     const double r = s_.soleRound;
     const double qa = a + r, qb = b + r;
-    const double outside = std::sqrt(std::max(qa, 0.0) * std::max(qa, 0.0) + std::max(qb, 0.0) * std::max(qb, 0.0));
+    const double outside =
+        std::sqrt(std::max(qa, 0.0) * std::max(qa, 0.0) + std::max(qb, 0.0) * std::max(qb, 0.0));
     return outside + std::min(std::max(qa, qb), 0.0) - r;
   }
 
@@ -204,7 +209,8 @@ FootGrid footGrid(const SurfaceField& skin, const FootFrame& f, const FootwearSt
       const Vec3 d = rays.direction(beta, az);
       const auto o = rays.exit(d, true);
       const auto i = rays.exit(d, false);
-      if (!o || !i) throw std::runtime_error("wearables: " + style.name + ": a ray finds no surface");
+      if (!o || !i)
+        throw std::runtime_error("wearables: " + style.name + ": a ray finds no surface");
       g.outer[std::size_t(r)][std::size_t(c)] = *o;
       g.inner[std::size_t(r)][std::size_t(c)] = *i;
     }
@@ -229,7 +235,9 @@ std::vector<int> addShell(WearMesh& mesh, const FootGrid& g, const std::string& 
         const int v = mesh.addVertex(pole);
         for (int c = 0; c < n; ++c) idx[std::size_t(r)][std::size_t(c)] = v;
       } else {
-        for (int c = 0; c < n; ++c) idx[std::size_t(r)][std::size_t(c)] = mesh.addVertex(grid[std::size_t(r)][std::size_t(c)]);
+        for (int c = 0; c < n; ++c)
+          idx[std::size_t(r)][std::size_t(c)] =
+              mesh.addVertex(grid[std::size_t(r)][std::size_t(c)]);
       }
     }
     return idx;
@@ -241,7 +249,9 @@ std::vector<int> addShell(WearMesh& mesh, const FootGrid& g, const std::string& 
   const int part = mesh.part(" " + name, name);
   // From the inner pole up the inside, over the rim, down the outside.
   std::vector<std::vector<int>> innerRows(inner.rbegin(), inner.rend());
-  auto rowV = [&](int r, double top, double bottom) { return top + (bottom - top) * r / (rows - 1); };
+  auto rowV = [&](int r, double top, double bottom) {
+    return top + (bottom - top) * r / (rows - 1);
+  };
   const std::size_t before = mesh.parts[std::size_t(part)].triangles.size();
   addGrid(
       mesh, innerRows,
@@ -249,20 +259,23 @@ std::vector<int> addShell(WearMesh& mesh, const FootGrid& g, const std::string& 
         return std::array<double, 2>{double(c) / n, rowV(rows - 1 - r, kLiningTop, kLiningBottom)};
       },
       {part, mesh.newSmoothing(), true, true});
-  addGrid(
-      mesh, {inner[0], outer[0]}, [&](int, int c) { return std::array<double, 2>{double(c) / n, kRimV}; },
-      {part, mesh.newSmoothing(), true, true});
-  addGrid(
-      mesh, outer,
-      [&](int r, int c) {
-        return std::array<double, 2>{double(c) / n, rowV(r, kOuterTop, kOuterBottom)};
-      },
-      {part, mesh.newSmoothing(), true, true});
+  addGrid(mesh, {inner[0], outer[0]},
+          [&](int, int c) {
+            return std::array<double, 2>{double(c) / n, kRimV};
+          },
+          {part, mesh.newSmoothing(), true, true});
+  addGrid(mesh, outer,
+          [&](int r, int c) {
+            return std::array<double, 2>{double(c) / n, rowV(r, kOuterTop, kOuterBottom)};
+          },
+          {part, mesh.newSmoothing(), true, true});
   // Facing out: the shell's volume comes out positive.
   WearMesh shell;
   shell.vertices = mesh.vertices;
-  shell.parts.push_back({"", "", std::vector<WearTriangle>(mesh.parts[std::size_t(part)].triangles.begin() + long(before),
-                                                          mesh.parts[std::size_t(part)].triangles.end())});
+  shell.parts.push_back(
+      {"", "",
+       std::vector<WearTriangle>(mesh.parts[std::size_t(part)].triangles.begin() + long(before),
+                                 mesh.parts[std::size_t(part)].triangles.end())});
   if (signedVolume(shell) < 0)
     for (std::size_t t = before; t < mesh.parts[std::size_t(part)].triangles.size(); ++t) {
       WearTriangle& tri = mesh.parts[std::size_t(part)].triangles[t];
@@ -288,11 +301,13 @@ GridLengths gridLengths(const std::vector<std::vector<Vec3>>& g) {
   for (int r = 1; r < rows; ++r)
     for (int c = 0; c < n; ++c)
       l.edge[std::size_t(r)][std::size_t(c)] =
-          l.edge[std::size_t(r - 1)][std::size_t(c)] + length(g[std::size_t(r)][std::size_t(c)] - g[std::size_t(r - 1)][std::size_t(c)]);
+          l.edge[std::size_t(r - 1)][std::size_t(c)] +
+          length(g[std::size_t(r)][std::size_t(c)] - g[std::size_t(r - 1)][std::size_t(c)]);
   for (int r = 0; r < rows; ++r)
     for (int c = 1; c <= n; ++c)
       l.around[std::size_t(r)][std::size_t(c)] =
-          l.around[std::size_t(r)][std::size_t(c - 1)] + length(g[std::size_t(r)][std::size_t(c % n)] - g[std::size_t(r)][std::size_t(c - 1)]);
+          l.around[std::size_t(r)][std::size_t(c - 1)] +
+          length(g[std::size_t(r)][std::size_t(c % n)] - g[std::size_t(r)][std::size_t(c - 1)]);
   return l;
 }
 
@@ -314,7 +329,8 @@ Image paint(const FootGrid& g, const FootFrame& f, const FootwearStyle& style) {
       const int c0 = std::min(int(cf), n - 1), c1 = (c0 + 1) % n;
       const double fc = cf - c0;
       auto bl = [&](auto&& at) {
-        return (at(r0, c0) * (1 - fc) + at(r0, c1) * fc) * (1 - fr) + (at(r0 + 1, c0) * (1 - fc) + at(r0 + 1, c1) * fc) * fr;
+        return (at(r0, c0) * (1 - fc) + at(r0, c1) * fc) * (1 - fr) +
+               (at(r0 + 1, c0) * (1 - fc) + at(r0 + 1, c1) * fc) * fr;
       };
       const Vec3 p = bl([&](int r, int c) { return g.outer[std::size_t(r)][std::size_t(c)]; });
       FootPlace place = placeOnFoot(f, p);

@@ -26,23 +26,23 @@ namespace vestora::generate::wear {
 // A foot measured on the body.
 struct FootFrame {
   bool right = true;
-  Vec3 origin;              // the rays' origin: inside the foot, below the ankle
+  Vec3 origin;                // the rays' origin: inside the foot, below the ankle
   Vec3 forward, up, outside;  // unit vectors; `outside` points away from the other foot
-  double heel = 0, toe = 0;   // along `forward` from the origin to the heel's back and the toes' tip
-  double halfWidth = 0;       // half the foot's width
-  double floorY = 0;          // the foot's lowest point
-  Vec3 centre;                // the middle of the foot's box at the ankle's line (for the lateral measure)
+  double heel = 0, toe = 0;  // along `forward` from the origin to the heel's back and the toes' tip
+  double halfWidth = 0;      // half the foot's width
+  double floorY = 0;         // the foot's lowest point
+  Vec3 centre;  // the middle of the foot's box at the ankle's line (for the lateral measure)
 };
 FootFrame measureFoot(const Avatar& body, bool right);
 
 // Where a point of the item lies on the foot.
 struct FootPlace {
   Vec3 p;
-  double s = 0;    // along the foot: 0 at the heel's back, 1 at the toes' tip
-  double h = 0;    // above the foot's lowest point
-  double lat = 0;  // across: −1 inside (towards the other foot) to 1 outside
-  double edge = 0;   // along the surface from the opening's edge
-  double around = 0; // round the opening, along the row (0 at the front)
+  double s = 0;       // along the foot: 0 at the heel's back, 1 at the toes' tip
+  double h = 0;       // above the foot's lowest point
+  double lat = 0;     // across: −1 inside (towards the other foot) to 1 outside
+  double edge = 0;    // along the surface from the opening's edge
+  double around = 0;  // round the opening, along the row (0 at the front)
   bool lining = false;
 };
 FootPlace placeOnFoot(const FootFrame& f, const Vec3& p);
@@ -54,11 +54,12 @@ struct FootwearStyle {
   // `soleHeight` up and `soleMargin` beyond the upper's outline measured
   // `soleReference` above the floor; edges rounded by `soleRound`.
   bool sole = true;
-  double soleBottom = 0, soleHeight = 0.08, soleMargin = 0.03, soleReference = 0.12, soleRound = 0.012;
+  double soleBottom = 0, soleHeight = 0.08, soleMargin = 0.03, soleReference = 0.12,
+         soleRound = 0.012;
   // The part of the foot the item covers.
   std::function<bool(const FootPlace&)> covered;
-  int columns = 96;     // round the opening
-  int outerRows = 44;   // from the opening to the bottom's pole
+  int columns = 96;    // round the opening
+  int outerRows = 44;  // from the opening to the bottom's pole
   int innerRows = 28;
   // The picture, painted by the material at each texel's point.
   int pictureSize = 512;
@@ -67,12 +68,13 @@ struct FootwearStyle {
 
 // The items of both feet and the right one's picture.
 struct Footwear {
-  WearMesh mesh;              // both feet
+  WearMesh mesh;  // both feet
   Image picture;
-  int rightSeatCandidate = -1;  // the right item's vertex at the back of the heel (see seatVertexNear)
+  int rightSeatCandidate =
+      -1;  // the right item's vertex at the back of the heel (see seatVertexNear)
   std::vector<int> rightOuter;  // the right item's outer vertices, by row and column
   int rows = 0, columns = 0;
-  double lowest = 0;            // the lowest y of the item
+  double lowest = 0;  // the lowest y of the item
 };
 
 // Builds the item on both feet of `body`. `skin` holds the body's skin

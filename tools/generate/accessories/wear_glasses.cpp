@@ -25,17 +25,19 @@ struct FrameShape {
   double lensHalfWidth, lensHalfHeight, roundness;  // a superellipse
   double topWidening;                               // the outline wider at the top by this fraction
   double decentre;                                  // lens centres this much outside the eyes
-  double rimWidth, rimDepth, rimInset;              // the rim's section and how far it reaches over the lens
+  double rimWidth, rimDepth, rimInset;  // the rim's section and how far it reaches over the lens
   double bridgeHeight, bridgeDepth;
   double templeFront, templeBack, templeHeightFront, templeHeightBack;
-  double padArm;    // the nose pads' arms' radius
-  double noseCut;   // how much of the outline the inner lower corner gives up to the nose
+  double padArm;   // the nose pads' arms' radius
+  double noseCut;  // how much of the outline the inner lower corner gives up to the nose
 };
 
 FrameShape shapeOf(FrameKind kind) {
   if (kind == FrameKind::BoldRectangle)
-    return {0.258, 0.192, 3.4, 0.06, 0.03, 0.058, 0.048, 0.014, 0.046, 0.04, 0.03, 0.012, 0.058, 0.03, 0.011, 0.2};
-  return {0.226, 0.226, 2.0, 0.0, 0.014, 0.022, 0.022, 0.009, 0.016, 0.016, 0.014, 0.012, 0.014, 0.014, 0.005, 0.0};
+    return {0.258, 0.192, 3.4,  0.06,  0.03,  0.058, 0.048, 0.014,
+            0.046, 0.04,  0.03, 0.012, 0.058, 0.03,  0.011, 0.2};
+  return {0.226, 0.226, 2.0,   0.0,   0.014, 0.022, 0.022, 0.009,
+          0.016, 0.016, 0.014, 0.012, 0.014, 0.014, 0.005, 0.0};
 }
 
 // A lens's frame on the face: its centre and how a point (a outwards, b
@@ -45,7 +47,8 @@ struct LensFrame {
   double side;  // +1 for the left lens (x > 0), −1 for the right
   Vec3 at(double a, double b, double depth) const {
     constexpr double kTilt = 8 * kDegree, kWrap = 6 * kDegree, kCurve = 1.25;
-    const double z = b * std::sin(kTilt) - a * std::sin(kWrap) - (a * a + b * b) / (2 * kCurve) + depth;
+    const double z =
+        b * std::sin(kTilt) - a * std::sin(kWrap) - (a * a + b * b) / (2 * kCurve) + depth;
     return {centre.x + side * a * std::cos(kWrap), centre.y + b * std::cos(kTilt), centre.z + z};
   }
 };
@@ -54,8 +57,8 @@ double outline(const FrameShape& s, double theta) {
   const double c = std::cos(theta), sn = std::sin(theta);
   const double halfWidth = s.lensHalfWidth * (1 + s.topWidening * sn);
   const double r = std::pow(std::pow(std::abs(c) / halfWidth, s.roundness) +
-                                 std::pow(std::abs(sn) / s.lensHalfHeight, s.roundness),
-                             -1 / s.roundness);
+                                std::pow(std::abs(sn) / s.lensHalfHeight, s.roundness),
+                            -1 / s.roundness);
   // The inner lower corner (towards the nose, θ near 1.2π) cut back.
   double t = theta - 2 * kPi * std::floor(theta / (2 * kPi));
   const double d = (t - 1.2 * kPi) / (0.17 * kPi);
@@ -98,7 +101,9 @@ void addLens(WearMesh& mesh, const LensFrame& lens, const FrameShape& s, int par
     const double theta = 2 * kPi * c / kAround;
     return std::array<double, 2>{0.5 + 0.5 * t * std::cos(theta), 0.5 - 0.5 * t * std::sin(theta)};
   };
-  auto slice = [&](int from, int to) { return std::vector<std::vector<int>>(rows.begin() + from, rows.begin() + to + 1); };
+  auto slice = [&](int from, int to) {
+    return std::vector<std::vector<int>>(rows.begin() + from, rows.begin() + to + 1);
+  };
   const std::size_t first = mesh.parts[std::size_t(part)].triangles.size();
   addGrid(mesh, slice(0, kRings), uv, {part, mesh.newSmoothing(), true, true});
   addGrid(mesh, slice(kRings, kRings + 1), [&](int r, int c) { return uv(kRings + r, c); },
@@ -147,7 +152,8 @@ void addSweep(WearMesh& mesh, const std::vector<Vec3>& path, const Vec3& up,
     std::vector<Vec3> ring;
     for (int j = 0; j < kRing; ++j) {
       const auto q = section(2 * kPi * j / kRing, roundness);
-      ring.push_back(frames[i].point + frames[i].binormal * (0.5 * wh[0] * q[0]) + frames[i].normal * (0.5 * wh[1] * q[1]));
+      ring.push_back(frames[i].point + frames[i].binormal * (0.5 * wh[0] * q[0]) +
+                     frames[i].normal * (0.5 * wh[1] * q[1]));
     }
     rings.push_back(ring);
   }
@@ -169,13 +175,17 @@ void addPad(WearMesh& mesh, const Vec3& centre, const std::array<Vec3, 3>& axes,
       for (int k = 0; k < kAround; ++k) {
         const double az = 2 * kPi * k / kAround;
         row.push_back(mesh.addVertex(centre + axes[0] * (std::sin(polar) * std::cos(az)) +
-                                     axes[1] * (std::sin(polar) * std::sin(az)) + axes[2] * std::cos(polar)));
+                                     axes[1] * (std::sin(polar) * std::sin(az)) +
+                                     axes[2] * std::cos(polar)));
       }
     }
     rows.push_back(row);
   }
   const std::size_t first = mesh.parts[std::size_t(part)].triangles.size();
-  addGrid(mesh, rows, [&](int r, int c) { return std::array<double, 2>{double(c) / kAround, double(r) / kRows}; },
+  addGrid(mesh, rows,
+          [&](int r, int c) {
+            return std::array<double, 2>{double(c) / kAround, double(r) / kRows};
+          },
           {part, mesh.newSmoothing(), true, true});
   orientOutward(mesh, part, first);
 }
@@ -187,7 +197,8 @@ double headSide(const Face& face, double y, double z) {
 }
 
 // The left half of the glasses (x > 0); the right is its mirror.
-void addHalf(WearMesh& mesh, const Face& face, FrameKind kind, const Vec3& hookEnd, std::array<Vec3, 2>& lensCentre) {
+void addHalf(WearMesh& mesh, const Face& face, FrameKind kind, const Vec3& hookEnd,
+             std::array<Vec3, 2>& lensCentre) {
   const FrameShape s = shapeOf(kind);
   const Vec3 eye = face.eye[1];
   LensFrame lens;
@@ -215,12 +226,17 @@ void addHalf(WearMesh& mesh, const Face& face, FrameKind kind, const Vec3& hookE
     for (int i = 0; i <= 16; ++i) {
       const double t = double(i) / 16;  // 0 at the rim, 1 in the middle
       const double arch = std::sin(0.5 * kPi * t);
-      path.push_back({start.x * (1 - t), start.y + (yMid - start.y) * arch, start.z + (zMid - start.z) * arch});
+      path.push_back({start.x * (1 - t), start.y + (yMid - start.y) * arch,
+                      start.z + (zMid - start.z) * arch});
     }
     // Past the middle a little, so that the two halves overlap.
     path.push_back({-0.004, yMid, zMid});
-    addSweep(mesh, path, {0, 0, 1}, [&](double) { return std::array<double, 2>{s.bridgeDepth, s.bridgeHeight}; },
-             s.roundness > 2.5 ? 4.0 : 2.0, frame);
+    addSweep(
+        mesh, path, {0, 0, 1},
+        [&](double) {
+          return std::array<double, 2>{s.bridgeDepth, s.bridgeHeight};
+        },
+        s.roundness > 2.5 ? 4.0 : 2.0, frame);
   }
 
   // The nose pad: on the nose's side below the bridge, on an arm from the
@@ -244,8 +260,12 @@ void addHalf(WearMesh& mesh, const Face& face, FrameKind kind, const Vec3& hookE
     const Vec3 rim = lens.at(r * std::cos(theta), r * std::sin(theta), 0.009);
     const Vec3 back = centre + n * (0.5 * padThickness);
     std::vector<Vec3> arm{back, lerp(back, rim, 0.5) + Vec3{0.012, 0, 0.02}, rim};
-    addSweep(mesh, catmullRom(arm, 6, false), {0, 1, 0},
-             [&](double) { return std::array<double, 2>{2 * s.padArm, 2 * s.padArm}; }, 2.0, pad);
+    addSweep(
+        mesh, catmullRom(arm, 6, false), {0, 1, 0},
+        [&](double) {
+          return std::array<double, 2>{2 * s.padArm, 2 * s.padArm};
+        },
+        2.0, pad);
   }
 
   // The temple: from the rim's outer top through the hinge, back along the
@@ -254,7 +274,7 @@ void addHalf(WearMesh& mesh, const Face& face, FrameKind kind, const Vec3& hookE
     const double theta = 0.1;
     const double r = outline(s, theta) - s.rimInset + 0.5 * s.rimWidth;
     const Vec3 start = lens.at(r * std::cos(theta) - 0.01, r * std::sin(theta) + 0.05, 0.009);
-    const double ear = -0.15;              // z of the bend over the ear
+    const double ear = -0.15;                       // z of the bend over the ear
     const double bendY = eye.y + 0.28 + hookEnd.y;  // height of the bend
     const double hingeY = start.y + 0.02;
     std::vector<Vec3> control{start,
@@ -270,7 +290,8 @@ void addHalf(WearMesh& mesh, const Face& face, FrameKind kind, const Vec3& hookE
       const double front = std::max(0.0, 1 - t / 0.12);
       const double tip = std::max(0.0, (t - 0.8) / 0.2);
       const double w = s.templeBack + (s.templeFront - s.templeBack) * front * front + 0.008 * tip;
-      const double h = s.templeHeightBack + (s.templeHeightFront - s.templeHeightBack) * front + 0.006 * tip;
+      const double h =
+          s.templeHeightBack + (s.templeHeightFront - s.templeHeightBack) * front + 0.006 * tip;
       return std::array<double, 2>{w, h};
     };
     // The outer x of the straight part: the widest point of the glasses.
@@ -286,7 +307,8 @@ void addHalf(WearMesh& mesh, const Face& face, FrameKind kind, const Vec3& hookE
     for (Vec3& p : path) p.x = std::min(p.x, outer);
     for (std::size_t i = 8; i < path.size(); ++i) {
       const double t = double(i) / double(path.size() - 1);
-      const double want = headSide(face, path[i].y, path[i].z) + kTempleClearance + 0.5 * size(t)[0];
+      const double want =
+          headSide(face, path[i].y, path[i].z) + kTempleClearance + 0.5 * size(t)[0];
       if (want > kHalfWidth - 0.5 * size(t)[0] + 1e-9)
         throw std::runtime_error("wearables: glasses: the head is too wide for the temples");
       path[i].x = std::max(path[i].x, want);
@@ -308,7 +330,8 @@ void addHalf(WearMesh& mesh, const Face& face, FrameKind kind, const Vec3& hookE
     // The widest vertex exactly at the placement's half width: the part
     // behind the hinge moves across by the little that is missing.
     double widest = 0;
-    for (std::size_t v = first; v < mesh.vertices.size(); ++v) widest = std::max(widest, mesh.vertices[v].x);
+    for (std::size_t v = first; v < mesh.vertices.size(); ++v)
+      widest = std::max(widest, mesh.vertices[v].x);
     const double missing = kHalfWidth - widest;
     for (std::size_t v = first; v < mesh.vertices.size(); ++v) {
       Vec3& p = mesh.vertices[v];
@@ -339,7 +362,8 @@ Face measureFace(const Avatar& body) {
         f.eyeFront = std::max(f.eyeFront, double(p[2]));
       }
   }
-  if (count[0] == 0 || count[1] == 0) throw std::runtime_error("wearables: the body has no eyes to fit glasses to");
+  if (count[0] == 0 || count[1] == 0)
+    throw std::runtime_error("wearables: the body has no eyes to fit glasses to");
   for (int k = 0; k < 2; ++k) {
     f.eye[std::size_t(k)] = sum[std::size_t(k)] / double(count[std::size_t(k)]);
     f.eye[std::size_t(k)].z = f.eyeFront;
@@ -348,7 +372,8 @@ Face measureFace(const Avatar& body) {
   for (const SkinVertex& s : body.skin) top = std::max(top, double(s.y));
   f.headTop = top;
   const double chin = f.eye[0].y - 1.2;
-  f.head = SurfaceField::ofBody(body, [&](const Vec3& p) { return p.y > chin; }, 0.03);
+  f.head = SurfaceField::ofBody(
+      body, [&](const Vec3& p) { return p.y > chin; }, 0.03);
   return f;
 }
 
@@ -367,8 +392,11 @@ GlassesDesign designGlasses(const Face& face, FrameKind kind, const Vec3& hookEn
 
 std::vector<WearMaterial> glassesMaterials(FrameKind kind) {
   const bool bold = kind == FrameKind::BoldRectangle;
-  WearMaterial frame{"frame", bold ? std::array<float, 4>{0.05f, 0.05f, 0.06f, 1} : std::array<float, 4>{0.72f, 0.62f, 0.42f, 1},
-                     {0.5f, 0.5f, 0.5f, 1}, bold ? 60.0f : 90.0f};
+  WearMaterial frame{"frame",
+                     bold ? std::array<float, 4>{0.05f, 0.05f, 0.06f, 1}
+                          : std::array<float, 4>{0.72f, 0.62f, 0.42f, 1},
+                     {0.5f, 0.5f, 0.5f, 1},
+                     bold ? 60.0f : 90.0f};
   WearMaterial lens{"lens", {0.85f, 0.9f, 0.95f, 0.3f}, {0.9f, 0.9f, 0.9f, 1}, 110.0f};
   WearMaterial temple = frame;
   temple.name = "temple";

@@ -25,9 +25,9 @@ FootwearStyle footwearStyle(const std::string& modelName, const FootFrame& foot)
 // ---- glasses (wear_glasses.cpp) ----
 // The measured face the glasses are made for.
 struct Face {
-  std::array<Vec3, 2> eye;     // centres of the right (x < 0) and left eye's fronts
-  double eyeFront = 0;         // the eyes' foremost z
-  SurfaceField head;           // the skin above the chin
+  std::array<Vec3, 2> eye;  // centres of the right (x < 0) and left eye's fronts
+  double eyeFront = 0;      // the eyes' foremost z
+  SurfaceField head;        // the skin above the chin
   double headTop = 0;
 };
 Face measureFace(const Avatar& body);

@@ -149,7 +149,8 @@ GlmModel WearMesh::toModel(const std::string& modelName, const std::vector<WearM
     for (const WearPart& p : parts)
       for (const WearTriangle& t : p.triangles)
         for (int v : t.v) {
-          auto [it, fresh] = normalOf.try_emplace({v, t.smoothing}, std::uint32_t(normals.size() + 1));
+          auto [it, fresh] =
+              normalOf.try_emplace({v, t.smoothing}, std::uint32_t(normals.size() + 1));
           if (fresh) normals.push_back(corner[c]);
           cornerNormal[c++] = it->second;
         }
@@ -223,15 +224,19 @@ MeshReport checkMesh(const WearMesh& mesh, double thinness) {
         if (k < 0 || k >= int(mesh.texcoords.size())) ++r.missingTexcoords;
       for (int k = 0; k < 3; ++k) {
         const int u = t.v[std::size_t(k)], w = t.v[std::size_t((k + 1) % 3)];
-        const std::int64_t key = (std::int64_t(std::min(u, w)) << 32) | std::uint32_t(std::max(u, w));
+        const std::int64_t key =
+            (std::int64_t(std::min(u, w)) << 32) | std::uint32_t(std::max(u, w));
         ++edges[key][u < w ? 0 : 1];
       }
     }
   for (const auto& [key, count] : edges) {
     const int total = count[0] + count[1];
-    if (total == 1) ++r.boundaryEdges;
-    else if (total > 2) ++r.overused;
-    else if (count[0] != 1) ++r.misoriented;
+    if (total == 1)
+      ++r.boundaryEdges;
+    else if (total > 2)
+      ++r.overused;
+    else if (count[0] != 1)
+      ++r.misoriented;
   }
   return r;
 }
@@ -241,7 +246,8 @@ double signedVolume(const WearMesh& mesh) {
   for (const WearPart& p : mesh.parts)
     for (const WearTriangle& t : p.triangles)
       v += dot(mesh.vertices[std::size_t(t.v[0])],
-               cross(mesh.vertices[std::size_t(t.v[1])], mesh.vertices[std::size_t(t.v[2])])) / 6;
+               cross(mesh.vertices[std::size_t(t.v[1])], mesh.vertices[std::size_t(t.v[2])])) /
+           6;
   return v;
 }
 
@@ -250,7 +256,8 @@ void orientOutward(WearMesh& mesh, int part, std::size_t first) {
   double volume = 0;
   for (std::size_t i = first; i < triangles.size(); ++i) {
     const auto& v = triangles[i].v;
-    volume += dot(mesh.vertices[std::size_t(v[0])], cross(mesh.vertices[std::size_t(v[1])], mesh.vertices[std::size_t(v[2])]));
+    volume += dot(mesh.vertices[std::size_t(v[0])],
+                  cross(mesh.vertices[std::size_t(v[1])], mesh.vertices[std::size_t(v[2])]));
   }
   if (volume >= 0) return;
   for (std::size_t i = first; i < triangles.size(); ++i) {
@@ -265,7 +272,8 @@ void addGrid(WearMesh& mesh, const std::vector<std::vector<int>>& index,
   if (rows < 2) return;
   const int columns = int(index[0].size());
   const int uvColumns = spec.wrapColumns ? columns + 1 : columns;
-  auto tex = std::vector<std::vector<int>>(std::size_t(rows), std::vector<int>(std::size_t(uvColumns), 0));
+  auto tex =
+      std::vector<std::vector<int>>(std::size_t(rows), std::vector<int>(std::size_t(uvColumns), 0));
   for (int r = 0; r < rows; ++r)
     for (int c = 0; c < uvColumns; ++c) {
       const auto t = uv(r, c);
@@ -275,10 +283,12 @@ void addGrid(WearMesh& mesh, const std::vector<std::vector<int>>& index,
   for (int r = 0; r + 1 < rows; ++r)
     for (int c = 0; c < quadColumns; ++c) {
       const int c1 = (c + 1) % columns;
-      const std::array<int, 4> v{index[std::size_t(r)][std::size_t(c)], index[std::size_t(r + 1)][std::size_t(c)],
-                                 index[std::size_t(r + 1)][std::size_t(c1)], index[std::size_t(r)][std::size_t(c1)]};
-      const std::array<int, 4> t{tex[std::size_t(r)][std::size_t(c)], tex[std::size_t(r + 1)][std::size_t(c)],
-                                 tex[std::size_t(r + 1)][std::size_t(c + 1)], tex[std::size_t(r)][std::size_t(c + 1)]};
+      const std::array<int, 4> v{
+          index[std::size_t(r)][std::size_t(c)], index[std::size_t(r + 1)][std::size_t(c)],
+          index[std::size_t(r + 1)][std::size_t(c1)], index[std::size_t(r)][std::size_t(c1)]};
+      const std::array<int, 4> t{
+          tex[std::size_t(r)][std::size_t(c)], tex[std::size_t(r + 1)][std::size_t(c)],
+          tex[std::size_t(r + 1)][std::size_t(c + 1)], tex[std::size_t(r)][std::size_t(c + 1)]};
       if (spec.outward)
         mesh.addQuad(spec.part, v, t, spec.smoothing);
       else
@@ -294,7 +304,8 @@ int addTube(WearMesh& mesh, const std::vector<std::vector<Vec3>>& rings, const T
   auto index = std::vector<std::vector<int>>(std::size_t(n), std::vector<int>(std::size_t(m), 0));
   auto centre = std::vector<Vec3>(std::size_t(n));
   for (int i = 0; i < n; ++i) {
-    if (int(rings[std::size_t(i)].size()) != m) throw std::invalid_argument("addTube: rings differ");
+    if (int(rings[std::size_t(i)].size()) != m)
+      throw std::invalid_argument("addTube: rings differ");
     for (int k = 0; k < m; ++k) {
       index[std::size_t(i)][std::size_t(k)] = mesh.addVertex(rings[std::size_t(i)][std::size_t(k)]);
       centre[std::size_t(i)] += rings[std::size_t(i)][std::size_t(k)] / double(m);
@@ -316,24 +327,26 @@ int addTube(WearMesh& mesh, const std::vector<std::vector<Vec3>>& rings, const T
   if (spec.closedPath) index.push_back(index[0]);
   const int rows = int(index.size());
   const int smoothing = mesh.newSmoothing();
-  addGrid(
-      mesh, index,
-      [&](int r, int c) {
-        const double t = total > 0 ? u[std::size_t(r)] / total : 0;
-        return std::array<double, 2>{t * spec.uLength,
-                                     spec.vRange[0] + (spec.vRange[1] - spec.vRange[0]) * c / m};
-      },
-      {spec.part, smoothing, true, outward});
+  addGrid(mesh, index,
+          [&](int r, int c) {
+            const double t = total > 0 ? u[std::size_t(r)] / total : 0;
+            return std::array<double, 2>{
+                t * spec.uLength, spec.vRange[0] + (spec.vRange[1] - spec.vRange[0]) * c / m};
+          },
+          {spec.part, smoothing, true, outward});
   (void)rows;
   if (!spec.closedPath && spec.capEnds) {
     for (int end = 0; end < 2; ++end) {
       const int i = end == 0 ? 0 : n - 1;
       const int c = mesh.addVertex(centre[std::size_t(i)]);
-      const int tc = mesh.addTexcoord(end == 0 ? 0 : spec.uLength, 0.5 * (spec.vRange[0] + spec.vRange[1]));
+      const int tc =
+          mesh.addTexcoord(end == 0 ? 0 : spec.uLength, 0.5 * (spec.vRange[0] + spec.vRange[1]));
       const int s = mesh.newSmoothing();
-      const Vec3 outwards = end == 0 ? centre[0] - centre[1] : centre[std::size_t(n - 1)] - centre[std::size_t(n - 2)];
+      const Vec3 outwards = end == 0 ? centre[0] - centre[1]
+                                     : centre[std::size_t(n - 1)] - centre[std::size_t(n - 2)];
       for (int k = 0; k < m; ++k) {
-        int a = index[std::size_t(i)][std::size_t(k)], b = index[std::size_t(i)][std::size_t((k + 1) % m)];
+        int a = index[std::size_t(i)][std::size_t(k)],
+            b = index[std::size_t(i)][std::size_t((k + 1) % m)];
         const Vec3 nrm = cross(mesh.vertices[std::size_t(a)] - mesh.vertices[std::size_t(c)],
                                mesh.vertices[std::size_t(b)] - mesh.vertices[std::size_t(c)]);
         if (dot(nrm, outwards) < 0) std::swap(a, b);
@@ -344,7 +357,8 @@ int addTube(WearMesh& mesh, const std::vector<std::vector<Vec3>>& rings, const T
   return first;
 }
 
-std::vector<PathFrame> pathFrames(const std::vector<Vec3>& path, const Vec3& up, bool closed, bool keepUp) {
+std::vector<PathFrame> pathFrames(const std::vector<Vec3>& path, const Vec3& up, bool closed,
+                                  bool keepUp) {
   const std::size_t n = path.size();
   std::vector<PathFrame> f(n);
   for (std::size_t i = 0; i < n; ++i) {

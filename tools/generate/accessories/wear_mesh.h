@@ -86,10 +86,10 @@ class WearMesh {
 
 // What a mesh check finds.
 struct MeshReport {
-  int boundaryEdges = 0;    // edges used by one triangle only
-  int misoriented = 0;      // edges two triangles run the same way
-  int overused = 0;         // edges of more than two triangles
-  int degenerate = 0;       // triangles with repeated corners or next to no area
+  int boundaryEdges = 0;  // edges used by one triangle only
+  int misoriented = 0;    // edges two triangles run the same way
+  int overused = 0;       // edges of more than two triangles
+  int degenerate = 0;     // triangles with repeated corners or next to no area
   int missingTexcoords = 0;
   double smallestArea = 1e30;
   bool closed() const { return boundaryEdges == 0 && misoriented == 0 && overused == 0; }

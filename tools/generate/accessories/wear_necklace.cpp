@@ -13,21 +13,22 @@
 namespace vestora::generate::wear {
 namespace {
 
-constexpr double kWire = 0.0055;         // the links' wire radius
-constexpr double kLinkLength = 0.05;     // outside
-constexpr double kLinkWidth = 0.03;      // outside
+constexpr double kWire = 0.0055;                        // the links' wire radius
+constexpr double kLinkLength = 0.05;                    // outside
+constexpr double kLinkWidth = 0.03;                     // outside
 constexpr double kCentreline = kLinkWidth / 2 + 0.013;  // the chain's middle from the skin
 constexpr double kMedallionRadius = 0.085, kMedallionThickness = 0.022;
 
 struct Neck {
-  Vec3 axis;            // a point of the neck's axis (its x and z)
-  double nape = 0;      // the height of the chain at the back
-  double front = 0;     // the height of the chain at the front
+  Vec3 axis;         // a point of the neck's axis (its x and z)
+  double nape = 0;   // the height of the chain at the back
+  double front = 0;  // the height of the chain at the front
 };
 
 // The skin point round the neck's axis at height y in the direction φ
 // (0 to the front, π/2 to the left), and the skin's normal there.
-bool skinAround(const SurfaceField& skin, const Neck& neck, double y, double phi, Vec3& point, Vec3& normal) {
+bool skinAround(const SurfaceField& skin, const Neck& neck, double y, double phi, Vec3& point,
+                Vec3& normal) {
   const Vec3 o{neck.axis.x, y, neck.axis.z};
   const Vec3 d{std::sin(phi), 0, std::cos(phi)};
   const auto hits = skin.crossings(o, d, 3.0);
@@ -49,15 +50,16 @@ std::vector<Vec3> chainPath(const SurfaceField& skin, const Neck& neck, int samp
     const double w = std::pow(0.5 * (1 + std::cos(phi)), 3.0);
     const double y = neck.nape + (neck.front - neck.nape) * w;
     Vec3 p, n;
-    if (!skinAround(skin, neck, y, phi, p, n)) throw std::runtime_error("wearables: necklace: no skin round the neck");
+    if (!skinAround(skin, neck, y, phi, p, n))
+      throw std::runtime_error("wearables: necklace: no skin round the neck");
     path.push_back(p + n * kCentreline);
   }
   // Smooth out the little dents of the skin, then keep the chain off it.
   for (int pass = 0; pass < 6; ++pass) {
     std::vector<Vec3> smooth = path;
     for (int k = 0; k < samples; ++k)
-      smooth[std::size_t(k)] = (path[std::size_t((k + samples - 1) % samples)] + path[std::size_t(k)] * 2.0 +
-                                path[std::size_t((k + 1) % samples)]) /
+      smooth[std::size_t(k)] = (path[std::size_t((k + samples - 1) % samples)] +
+                                path[std::size_t(k)] * 2.0 + path[std::size_t((k + 1) % samples)]) /
                                4.0;
     for (Vec3& p : smooth) {
       const auto near = skin.nearest(p, 0.3);
@@ -70,10 +72,11 @@ std::vector<Vec3> chainPath(const SurfaceField& skin, const Neck& neck, int samp
 
 // One oval link: a torus bent round an obround, in the plane spanned by
 // `along` and `across`, centred at c.
-void addLink(WearMesh& mesh, const Vec3& c, const Vec3& along, const Vec3& across, int part, double u0, double u1) {
+void addLink(WearMesh& mesh, const Vec3& c, const Vec3& along, const Vec3& across, int part,
+             double u0, double u1) {
   constexpr int kLoop = 14, kWireSides = 6;
   const double straight = 0.5 * (kLinkLength - kLinkWidth);  // half the straight sides
-  const double bend = 0.5 * kLinkWidth - kWire;              // the ends' radius to the wire's middle
+  const double bend = 0.5 * kLinkWidth - kWire;  // the ends' radius to the wire's middle
   const Vec3 side = normalized(cross(along, across));
   std::vector<std::vector<Vec3>> rings;
   // The obround's middle line, counter-clockwise in (along, across).
@@ -119,7 +122,8 @@ void addLink(WearMesh& mesh, const Vec3& c, const Vec3& along, const Vec3& acros
   }
 }
 
-void addMedallion(WearMesh& mesh, const Vec3& centre, const Vec3& normal, const Vec3& up, int part) {
+void addMedallion(WearMesh& mesh, const Vec3& centre, const Vec3& normal, const Vec3& up,
+                  int part) {
   // A disc with a rounded rim: rings from the back's centre out and round
   // to the front's centre; the front shows the medallion's picture.
   constexpr int kAround = 48;
@@ -129,14 +133,16 @@ void addMedallion(WearMesh& mesh, const Vec3& centre, const Vec3& normal, const 
     bool front;
   };
   std::vector<Row> profile{{0, 0, false}};
-  for (int i = 1; i <= 5; ++i) profile.push_back({kMedallionRadius * 0.85 * i / 5, 0.002 * i / 5, false});
+  for (int i = 1; i <= 5; ++i)
+    profile.push_back({kMedallionRadius * 0.85 * i / 5, 0.002 * i / 5, false});
   for (int i = 0; i <= 6; ++i) {
     const double a = kPi * i / 6;  // round the rim from the back to the front
     profile.push_back({kMedallionRadius * 0.85 + 0.15 * kMedallionRadius * std::sin(a),
                        0.5 * kMedallionThickness * (1 - std::cos(a)), i >= 3});
   }
   for (int i = 4; i >= 0; --i)
-    profile.push_back({kMedallionRadius * 0.85 * i / 5, kMedallionThickness - 0.001 * (5 - i) / 5, true});
+    profile.push_back(
+        {kMedallionRadius * 0.85 * i / 5, kMedallionThickness - 0.001 * (5 - i) / 5, true});
   std::vector<std::vector<int>> rows;
   for (const Row& r : profile) {
     std::vector<int> row;
@@ -145,7 +151,8 @@ void addMedallion(WearMesh& mesh, const Vec3& centre, const Vec3& normal, const 
     } else {
       for (int k = 0; k < kAround; ++k) {
         const double a = 2 * kPi * k / kAround;
-        row.push_back(mesh.addVertex(centre + x * (r.radius * std::cos(a)) + y * (r.radius * std::sin(a)) + normal * r.depth));
+        row.push_back(mesh.addVertex(centre + x * (r.radius * std::cos(a)) +
+                                     y * (r.radius * std::sin(a)) + normal * r.depth));
       }
     }
     rows.push_back(row);
@@ -158,7 +165,8 @@ void addMedallion(WearMesh& mesh, const Vec3& centre, const Vec3& normal, const 
         const double a = 2 * kPi * c / kAround, t = row.radius / kMedallionRadius;
         // The front on the medallion's picture (the right half), the back
         // and the rim on plain gold.
-        if (row.front) return std::array<double, 2>{0.75 + 0.23 * t * std::cos(a), 0.5 - 0.23 * t * std::sin(a)};
+        if (row.front)
+          return std::array<double, 2>{0.75 + 0.23 * t * std::cos(a), 0.5 - 0.23 * t * std::sin(a)};
         return std::array<double, 2>{0.1 + 0.3 * t, 0.5 + 0.4 * std::sin(a)};
       },
       {part, mesh.newSmoothing(), true, true});
@@ -174,7 +182,8 @@ Image goldPicture() {
       const double u = (x + 0.5) / kSize, v = (y + 0.5) / kSize;
       // Brushed gold: fine lines along the wire and a slow sheen.
       const double brush = fractal({u * 3, v * 160, 0}, 81, 2);
-      const double sheen = 0.5 + 0.5 * std::sin(2 * kPi * (v * 3 + 0.2 * fractal({u * 4, v * 4, 1}, 82, 2)));
+      const double sheen =
+          0.5 + 0.5 * std::sin(2 * kPi * (v * 3 + 0.2 * fractal({u * 4, v * 4, 1}, 82, 2)));
       Colour c = mix(mix(deep, gold, 0.55 + 0.25 * sheen), light, 0.25 * std::max(0.0, brush));
       if (u > 0.5) {
         // The medallion's face: a raised rim, a flower of six petals and a
@@ -183,7 +192,7 @@ Image goldPicture() {
         const double r = std::hypot(dx, dy), a = std::atan2(dy, dx);
         const double petal = 0.55 + 0.2 * std::cos(6 * a);
         double relief = 0;
-        if (r > 0.86 && r < 0.96) relief = 1;                       // the rim's bead
+        if (r > 0.86 && r < 0.96) relief = 1;                            // the rim's bead
         if (r < petal && r > 0.2) relief = 0.6 + 0.4 * std::cos(6 * a);  // the petals
         if (r < 0.18) {
           const double g = 1 - r / 0.18;
@@ -212,12 +221,14 @@ NecklaceDesign chainOn(const SurfaceField& skin, const std::vector<Vec3>& loop) 
   const std::vector<Vec3> centres = resample(smooth, links, true);
   for (int i = 0; i < links; ++i) {
     const Vec3& c = centres[std::size_t(i)];
-    const Vec3 along = normalized(centres[std::size_t((i + 1) % links)] - centres[std::size_t((i + links - 1) % links)]);
+    const Vec3 along = normalized(centres[std::size_t((i + 1) % links)] -
+                                  centres[std::size_t((i + links - 1) % links)]);
     const auto near = skin.nearest(c, 0.3);
     const Vec3 n = near ? near->normal : Vec3{0, 0, 1};
-    const Vec3 flat = normalized(cross(n, along));      // across the chain, along the skin
+    const Vec3 flat = normalized(cross(n, along));         // across the chain, along the skin
     const Vec3 standing = normalized(cross(along, flat));  // away from the skin
-    addLink(d.mesh, c, along, i % 2 == 0 ? flat : standing, part, double(i) / links, double(i + 1) / links);
+    addLink(d.mesh, c, along, i % 2 == 0 ? flat : standing, part, double(i) / links,
+            double(i + 1) / links);
   }
   // The medallion hangs from the lowest link on a bail.
   int lowest = 0;
@@ -240,7 +251,8 @@ NecklaceDesign chainOn(const SurfaceField& skin, const std::vector<Vec3>& loop) 
     std::vector<std::vector<Vec3>> rings;
     for (int i = 0; i < 16; ++i) {
       const double a = 2 * kPi * i / 16;
-      const Vec3 m = mid + normalized(hook - top) * (r * std::cos(a)) + normal * (0.6 * r * std::sin(a));
+      const Vec3 m =
+          mid + normalized(hook - top) * (r * std::cos(a)) + normal * (0.6 * r * std::sin(a));
       const Vec3 out = normalized(m - mid);
       std::vector<Vec3> ring;
       for (int j = 0; j < 6; ++j) {
@@ -254,7 +266,8 @@ NecklaceDesign chainOn(const SurfaceField& skin, const std::vector<Vec3>& loop) 
     spec.closedPath = true;
     const std::size_t firstTexcoord = d.mesh.texcoords.size();
     addTube(d.mesh, rings, spec);
-    for (std::size_t t = firstTexcoord; t < d.mesh.texcoords.size(); ++t) d.mesh.texcoords[t] = {0.2, 0.3};
+    for (std::size_t t = firstTexcoord; t < d.mesh.texcoords.size(); ++t)
+      d.mesh.texcoords[t] = {0.2, 0.3};
   }
   return d;
 }
@@ -264,7 +277,8 @@ NecklaceDesign chainOn(const SurfaceField& skin, const std::vector<Vec3>& loop) 
 NecklaceDesign designNecklace(const Avatar& body, const SurfaceField& skin, double width) {
   // The neck's axis: the middle of the skin a little above its base.
   Neck neck;
-  const SkinVertex& base = body.skin[std::size_t(2643)];  // record of the neck base's front (kWomanNeckBase)
+  const SkinVertex& base =
+      body.skin[std::size_t(2643)];  // record of the neck base's front (kWomanNeckBase)
   {
     Vec3 sum;
     int n = 0;
@@ -291,8 +305,9 @@ NecklaceDesign designNecklace(const Avatar& body, const SurfaceField& skin, doub
   };
   double low = base.y - 0.1, high = base.y + 0.8;
   if (const double wide = across(low), narrow = across(high); !(wide > width && narrow < width))
-    throw std::runtime_error("wearables: necklace: no height at the nape gives the chain its width (" +
-                             std::to_string(narrow) + " to " + std::to_string(wide) + ")");
+    throw std::runtime_error(
+        "wearables: necklace: no height at the nape gives the chain its width (" +
+        std::to_string(narrow) + " to " + std::to_string(wide) + ")");
   // The path's estimate of the width misses the links' turns by a little:
   // the target is corrected by what the built chain measures.
   double target = width;

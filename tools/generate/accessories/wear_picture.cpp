@@ -33,7 +33,8 @@ Colour lit(const Colour& base, Vec3 n, const Look& look) {
     n = -n;
     inside = 0.7;
   }
-  const double diffuse = 0.34 + 0.58 * std::max(0.0, dot(n, kKey)) + 0.18 * std::max(0.0, dot(n, kFill));
+  const double diffuse =
+      0.34 + 0.58 * std::max(0.0, dot(n, kKey)) + 0.18 * std::max(0.0, dot(n, kFill));
   const Vec3 half = normalized(kKey + Vec3{0, 0, 1});
   const double spec = look.specular * std::pow(std::max(0.0, dot(n, half)), look.shininess);
   Colour c = shade(base, diffuse * inside);
@@ -45,7 +46,8 @@ Colour lit(const Colour& base, Vec3 n, const Look& look) {
 
 }  // namespace
 
-Image drawPicture(const std::vector<PictureItem>& items, const Viewpoint& view, int width, int height) {
+Image drawPicture(const std::vector<PictureItem>& items, const Viewpoint& view, int width,
+                  int height) {
   if (width < 8 || height < 8 || width > 2048 || height > 2048)
     throw std::invalid_argument("drawPicture: size outside 8 to 2048");
   const ViewBasis basis = basisOf(view);
@@ -139,7 +141,8 @@ Image drawPicture(const std::vector<PictureItem>& items, const Viewpoint& view, 
       int count = 0;
       for (int dy = 0; dy < kSamples; ++dy)
         for (int dx = 0; dx < kSamples; ++dx) {
-          const std::size_t i = std::size_t(y * kSamples + dy) * std::size_t(sw) + std::size_t(x * kSamples + dx);
+          const std::size_t i =
+              std::size_t(y * kSamples + dy) * std::size_t(sw) + std::size_t(x * kSamples + dx);
           const Colour& c = colour[i];
           sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b, 0};
           count += covered[i];
@@ -155,8 +158,9 @@ Image drawPicture(const std::vector<PictureItem>& items, const Viewpoint& view, 
     std::vector<double> shadow(coverage.size(), 0.0), blurred(coverage.size(), 0.0);
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x)
-        if (y - drop >= 0) shadow[std::size_t(y) * std::size_t(width) + std::size_t(x)] =
-                               coverage[std::size_t(y - drop) * std::size_t(width) + std::size_t(x)];
+        if (y - drop >= 0)
+          shadow[std::size_t(y) * std::size_t(width) + std::size_t(x)] =
+              coverage[std::size_t(y - drop) * std::size_t(width) + std::size_t(x)];
     for (int pass = 0; pass < 2; ++pass) {
       std::vector<double>& from = pass == 0 ? shadow : blurred;
       std::vector<double>& to = pass == 0 ? blurred : shadow;

@@ -27,15 +27,16 @@ struct PictureItem {
 };
 
 struct Viewpoint {
-  double azimuth = 30;     // degrees about the vertical, from the front (+z) towards +x
-  double elevation = 20;   // degrees above the horizon
-  double margin = 0.08;    // of the picture's size, on every side
-  bool shadow = true;      // a soft shadow below the items
+  double azimuth = 30;    // degrees about the vertical, from the front (+z) towards +x
+  double elevation = 20;  // degrees above the horizon
+  double margin = 0.08;   // of the picture's size, on every side
+  bool shadow = true;     // a soft shadow below the items
 };
 
 // width × height pixels, the items filling the picture but for the margin.
 // Throws std::invalid_argument when a size is outside 8 to 2048 or there
 // is nothing to draw.
-Image drawPicture(const std::vector<PictureItem>& items, const Viewpoint& view, int width, int height);
+Image drawPicture(const std::vector<PictureItem>& items, const Viewpoint& view, int width,
+                  int height);
 
 }  // namespace vestora::generate::wear

@@ -40,7 +40,8 @@ Colour soleEdge(const Colour& base, const FootPlace& q, double bottom, double to
 }
 
 struct Heights {
-  double heel, side, throat, throatCurve;  // heights as fractions of the length; the throat along it
+  double heel, side, throat,
+      throatCurve;  // heights as fractions of the length; the throat along it
 };
 
 // Covered: below the topline (high at the heel, low along the sides), or
@@ -81,8 +82,9 @@ FootwearStyle balletFlat(const FootFrame& foot) {
     // A grosgrain bow at the throat.
     const double sBow = k.throat + 0.034;
     const double ds = (q.s - sBow) * length, dl = q.lat * width;
-    const double lobe = std::min(std::pow((std::abs(dl) - 0.1) / 0.095, 2) + std::pow(ds / (0.045 + 0.2 * std::abs(dl)), 2),
-                                 1e9);
+    const double lobe = std::min(
+        std::pow((std::abs(dl) - 0.1) / 0.095, 2) + std::pow(ds / (0.045 + 0.2 * std::abs(dl)), 2),
+        1e9);
     const bool knot = std::abs(dl) < 0.035 && std::abs(ds) < 0.04;
     if (q.h > 0.16 * length && (lobe < 1 || knot)) {
       const double rib = 0.5 + 0.5 * std::sin(2 * kPi * ds / 0.007);
@@ -112,7 +114,8 @@ FootwearStyle strappySandal(const FootFrame& foot) {
     if (!q.lining && q.h < soleTop + 0.002) {
       // Cork with a rubber bottom.
       const auto cell = cellular(q.p * 140.0, 5);
-      Colour c = shade(cork, 0.86 + 0.22 * std::min(1.0, cell[0] * 1.4) + 0.05 * fractal(q.p * 30.0, 6, 2));
+      Colour c = shade(
+          cork, 0.86 + 0.22 * std::min(1.0, cell[0] * 1.4) + 0.05 * fractal(q.p * 30.0, 6, 2));
       return q.h < soleFloor + 0.014 ? soleEdge(rubber, q, soleFloor, soleFloor + 0.014) : c;
     }
     const double ds = q.s * length, dl = q.lat * width;
@@ -120,7 +123,9 @@ FootwearStyle strappySandal(const FootFrame& foot) {
     // crossed straps over the instep, a back stay and two side stays down
     // to the sole; everything else is open.
     double inside = -1;  // the distance inside the nearest strap, negative outside
-    auto band = [&](double distance, double halfWidth) { inside = std::max(inside, halfWidth - std::abs(distance)); };
+    auto band = [&](double distance, double halfWidth) {
+      inside = std::max(inside, halfWidth - std::abs(distance));
+    };
     band(q.edge - 0.03, 0.03);
     band(ds - 0.84 * length, 0.055);
     band(ds - (0.64 * length + 0.42 * dl), 0.04);
@@ -129,10 +134,13 @@ FootwearStyle strappySandal(const FootFrame& foot) {
     band(ds - 0.37 * length, 0.035);
     band(q.h - soleTop, 0.012);  // the strap ends sit in the sole's rim
     const double alpha = std::clamp(inside / 0.004 + 0.5, 0.0, 1.0);
-    Colour c = q.lining ? leather(lining, q.p, 0.03, 0.12, 33) : leather(strap, q.p, 0.024, 0.14, 31);
+    Colour c =
+        q.lining ? leather(lining, q.p, 0.03, 0.12, 33) : leather(strap, q.p, 0.024, 0.14, 31);
     // Edge stitching just inside every strap.
-    if (!q.lining) c = mix(c, thread, 0.7 * ramp(0.011, 0.008, std::abs(inside - 0.01)) *
-                                           (0.5 + 0.5 * std::sin(2 * kPi * (q.around + q.edge) / 0.03)));
+    if (!q.lining)
+      c = mix(c, thread,
+              0.7 * ramp(0.011, 0.008, std::abs(inside - 0.01)) *
+                  (0.5 + 0.5 * std::sin(2 * kPi * (q.around + q.edge) / 0.03)));
     // Darker burnished edges.
     c = shade(c, 0.82 + 0.18 * ramp(0.0, 0.008, inside));
     c.a = alpha;
@@ -173,7 +181,8 @@ FootwearStyle canvasSneaker(const FootFrame& foot) {
     const double ds = q.s * length, dl = q.lat * width;
     // The rubber toe cap.
     const double cap = 0.905 * length - 0.3 * dl * dl;
-    if (ds > cap && q.h < 0.2 * length) return shade(rubber, 0.95 + 0.05 * std::sin(2 * kPi * q.h / 0.01));
+    if (ds > cap && q.h < 0.2 * length)
+      return shade(rubber, 0.95 + 0.05 * std::sin(2 * kPi * q.h / 0.01));
     c = seam(c, shade(navy, 1.6), q.around, ds - (cap - 0.03), 0.03);
     // The padded collar.
     c = shade(c, 0.85 + 0.15 * ramp(0.02, 0.05, q.edge));
@@ -224,7 +233,8 @@ FootwearStyle girlShoe(const FootFrame& foot) {
     }
     // Patent leather: smooth, with a glossy band along the upper's shoulder.
     Colour c = shade(red, 0.92 + 0.04 * fractal(q.p * 20.0, 52, 2));
-    const double gloss = ramp(0.09 * length, 0.13 * length, q.h) * ramp(0.2 * length, 0.15 * length, q.h);
+    const double gloss =
+        ramp(0.09 * length, 0.13 * length, q.h) * ramp(0.2 * length, 0.15 * length, q.h);
     c = mix(c, rgb(255, 170, 170), 0.35 * gloss);
     c = mix(c, shade(red, 0.6), ramp(0.03, 0.02, q.edge));
     c = seam(c, thread, q.around, q.edge - 0.04, 0.028);
@@ -263,14 +273,18 @@ FootwearStyle derby(const FootFrame& foot) {
     if (q.h < soleTop + 0.002) {
       Colour c = soleEdge(dark, q, soleFloor, soleTop);
       // The welt with its stitching at the top, the heel's stacked lifts.
-      if (q.h > soleTop - 0.03) c = seam(shade(brown, 0.7), thread, q.around, q.h - (soleTop - 0.015), 0.03);
-      else if (q.s < 0.3) c = shade(c, 0.9 + 0.1 * std::sin(2 * kPi * (q.h - soleFloor) / 0.03));
+      if (q.h > soleTop - 0.03)
+        c = seam(shade(brown, 0.7), thread, q.around, q.h - (soleTop - 0.015), 0.03);
+      else if (q.s < 0.3)
+        c = shade(c, 0.9 + 0.1 * std::sin(2 * kPi * (q.h - soleFloor) / 0.03));
       return c;
     }
     // Burnished calf: darker over the toe and the heel.
     Colour c = leather(brown, q.p, 0.02, 0.08, 62);
     c = shade(c, 1 - 0.28 * ramp(0.8, 0.98, q.s) - 0.2 * ramp(0.15, 0.0, q.s));
-    c = mix(c, rgb(170, 110, 70), 0.18 * ramp(0.12 * length, 0.16 * length, q.h) * ramp(0.2 * length, 0.16 * length, q.h));
+    c = mix(
+        c, rgb(170, 110, 70),
+        0.18 * ramp(0.12 * length, 0.16 * length, q.h) * ramp(0.2 * length, 0.16 * length, q.h));
     c = seam(c, thread, q.around, q.edge - 0.035, 0.028);
     const double ds = q.s * length, dl = q.lat * width;
     // The toe cap with a row of punched holes behind its seam.
@@ -318,10 +332,11 @@ FootwearStyle ankleSock(const FootFrame& foot) {
     const double heather = fractal(q.p * 50.0, 71, 2);
     Colour base = grey;
     if (q.s < 0.22 && q.h < 0.16 * length) base = charcoal;  // the heel
-    if (q.s > 0.86) base = charcoal;                        // the toe
-    if (q.edge > 0.13 && q.edge < 0.17) base = coral;       // a stripe under the cuff
+    if (q.s > 0.86) base = charcoal;                         // the toe
+    if (q.edge > 0.13 && q.edge < 0.17) base = coral;        // a stripe under the cuff
     double light = 0.78 + 0.22 * std::clamp(leg, 0.0, 1.0) + 0.05 * heather;
-    if (q.edge < 0.12) light = 0.8 + 0.2 * (0.5 + 0.5 * std::cos(2 * kPi * q.around / 0.03));  // the ribbed cuff
+    if (q.edge < 0.12)
+      light = 0.8 + 0.2 * (0.5 + 0.5 * std::cos(2 * kPi * q.around / 0.03));  // the ribbed cuff
     if (q.lining) light *= 0.8;
     return shade(base, light);
   };

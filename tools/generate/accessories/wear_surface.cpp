@@ -68,9 +68,12 @@ SurfaceField::SurfaceField(std::vector<Vec3> vertices, std::vector<std::array<in
   const std::size_t cells = std::size_t(nx_) * ny_ * nz_;
   std::vector<int> count(cells + 1, 0);
   auto forCells = [&](const std::array<int, 3>& t, auto&& f) {
-    Vec3 a = vertices_[std::size_t(t[0])], b = vertices_[std::size_t(t[1])], c = vertices_[std::size_t(t[2])];
-    const std::array<int, 3> c0 = cellOf({std::min({a.x, b.x, c.x}), std::min({a.y, b.y, c.y}), std::min({a.z, b.z, c.z})});
-    const std::array<int, 3> c1 = cellOf({std::max({a.x, b.x, c.x}), std::max({a.y, b.y, c.y}), std::max({a.z, b.z, c.z})});
+    Vec3 a = vertices_[std::size_t(t[0])], b = vertices_[std::size_t(t[1])],
+         c = vertices_[std::size_t(t[2])];
+    const std::array<int, 3> c0 =
+        cellOf({std::min({a.x, b.x, c.x}), std::min({a.y, b.y, c.y}), std::min({a.z, b.z, c.z})});
+    const std::array<int, 3> c1 =
+        cellOf({std::max({a.x, b.x, c.x}), std::max({a.y, b.y, c.y}), std::max({a.z, b.z, c.z})});
     for (int k = c0[2]; k <= c1[2]; ++k)
       for (int j = c0[1]; j <= c1[1]; ++j)
         for (int i = c0[0]; i <= c1[0]; ++i) f(cellIndex(i, j, k));
@@ -127,11 +130,13 @@ std::optional<SurfaceField::Nearest> SurfaceField::nearest(const Vec3& p, double
   // The cell of p, unclamped: p may lie outside the grid.
   const std::array<double, 3> f{(p.x - origin_.x) / cell_, (p.y - origin_.y) / cell_,
                                 (p.z - origin_.z) / cell_};
-  const std::array<int, 3> home{int(std::floor(f[0])), int(std::floor(f[1])), int(std::floor(f[2]))};
+  const std::array<int, 3> home{int(std::floor(f[0])), int(std::floor(f[1])),
+                                int(std::floor(f[2]))};
   // How far the grid lies from p, in cells: shells nearer than that are empty.
   int gap = 0;
   const std::array<int, 3> n{nx_, ny_, nz_};
-  for (int k = 0; k < 3; ++k) gap = std::max({gap, -home[std::size_t(k)], home[std::size_t(k)] - (n[std::size_t(k)] - 1)});
+  for (int k = 0; k < 3; ++k)
+    gap = std::max({gap, -home[std::size_t(k)], home[std::size_t(k)] - (n[std::size_t(k)] - 1)});
   const int maxShell = int(std::ceil(reach / cell_)) + 1;
   double best = reach * reach;
   Nearest out;
@@ -145,7 +150,8 @@ std::optional<SurfaceField::Nearest> SurfaceField::nearest(const Vec3& p, double
       for (int j = home[1] - shell; j <= home[1] + shell; ++j) {
         if (j < 0 || j >= ny_) continue;
         const bool faceKJ = std::abs(k - home[2]) == shell || std::abs(j - home[1]) == shell;
-        for (int i = home[0] - shell; i <= home[0] + shell; i += (faceKJ ? 1 : std::max(1, 2 * shell))) {
+        for (int i = home[0] - shell; i <= home[0] + shell;
+             i += (faceKJ ? 1 : std::max(1, 2 * shell))) {
           if (i < 0 || i >= nx_) continue;
           const int c = cellIndex(i, j, k);
           for (int q = start_[std::size_t(c)]; q < start_[std::size_t(c) + 1]; ++q) {
@@ -154,8 +160,9 @@ std::optional<SurfaceField::Nearest> SurfaceField::nearest(const Vec3& p, double
             stamp_[std::size_t(t)] = round_;
             const auto& tri = triangles_[std::size_t(t)];
             std::array<double, 3> w{};
-            const Vec3 x = nearestOnTriangle(p, vertices_[std::size_t(tri[0])], vertices_[std::size_t(tri[1])],
-                                             vertices_[std::size_t(tri[2])], w);
+            const Vec3 x =
+                nearestOnTriangle(p, vertices_[std::size_t(tri[0])], vertices_[std::size_t(tri[1])],
+                                  vertices_[std::size_t(tri[2])], w);
             const Vec3 d = p - x;
             const double d2 = dot(d, d);
             if (d2 < best) {
@@ -163,7 +170,8 @@ std::optional<SurfaceField::Nearest> SurfaceField::nearest(const Vec3& p, double
               found = true;
               out.point = x;
               out.triangle = t;
-              out.normal = normalized(normals_[std::size_t(tri[0])] * w[0] + normals_[std::size_t(tri[1])] * w[1] +
+              out.normal = normalized(normals_[std::size_t(tri[0])] * w[0] +
+                                      normals_[std::size_t(tri[1])] * w[1] +
                                       normals_[std::size_t(tri[2])] * w[2]);
             }
           }

@@ -29,8 +29,8 @@ class SurfaceField {
                              double cell);
 
   struct Nearest {
-    Vec3 point, normal;  // the nearest point and the smooth outward normal there
-    double distance = 0; // signed: negative inside
+    Vec3 point, normal;   // the nearest point and the smooth outward normal there
+    double distance = 0;  // signed: negative inside
     int triangle = -1;
   };
   // Nothing when no triangle lies within `reach`.

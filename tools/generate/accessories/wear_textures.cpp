@@ -8,7 +8,8 @@
 namespace vestora::generate::wear {
 
 Colour mix(const Colour& x, const Colour& y, double t) {
-  return {x.r + (y.r - x.r) * t, x.g + (y.g - x.g) * t, x.b + (y.b - x.b) * t, x.a + (y.a - x.a) * t};
+  return {x.r + (y.r - x.r) * t, x.g + (y.g - x.g) * t, x.b + (y.b - x.b) * t,
+          x.a + (y.a - x.a) * t};
 }
 
 Colour shade(const Colour& c, double f) {
@@ -74,7 +75,8 @@ std::vector<std::uint8_t> bmpOf(const Image& image) {
 
 double hash3(std::uint64_t seed, std::int64_t i, std::int64_t j, std::int64_t k) {
   std::uint64_t z = seed * 0x9E3779B97F4A7C15ull + std::uint64_t(i) * 0xBF58476D1CE4E5B9ull +
-                    std::uint64_t(j) * 0x94D049BB133111EBull + std::uint64_t(k) * 0xD6E8FEB86659FD93ull;
+                    std::uint64_t(j) * 0x94D049BB133111EBull +
+                    std::uint64_t(k) * 0xD6E8FEB86659FD93ull;
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
   z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
   z ^= z >> 31;
