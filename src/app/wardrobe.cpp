@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "avatar/avatar_table.h"
 #include "platform/data_path.h"
 
 namespace vestora {
@@ -13,21 +12,6 @@ namespace vestora {
 namespace fs = std::filesystem;
 
 namespace {
-
-char lower(char c) {
-  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-bool sameLetters(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return lower(x) == lower(y); });
-}
-
-// The name after its last dot ("" without one).
-std::string_view extensionOf(std::string_view name) {
-  const auto dot = name.rfind('.');
-  return dot == std::string_view::npos ? std::string_view{} : name.substr(dot + 1);
-}
 
 std::string_view withoutExtension(std::string_view name) {
   const auto dot = name.rfind('.');
@@ -122,30 +106,6 @@ const char* actionCaption(WardrobeAction action) {
       break;
   }
   return "";
-}
-
-bool hasExtension(std::string_view name, std::string_view extension) {
-  return name.size() > extension.size() && name[name.size() - extension.size() - 1] == '.' &&
-         sameLetters(name.substr(name.size() - extension.size()), extension);
-}
-
-EntryAction classifyEntry(std::string_view path) {
-  const std::string_view file = fileNameOf(path);
-  if (hasExtension(file, "jpg")) return {EntryKind::Fabric, std::string(file)};
-  if (!hasExtension(file, "bmp")) return {};
-  const std::string_view name = withoutExtension(file);  // "Dress.pop"
-  const std::string_view inner = extensionOf(name);
-  if (!withoutExtension(name).empty() && !inner.empty()) {
-    const std::string_view stripped = path.substr(0, path.size() - 4);
-    if (sameLetters(inner, "msh")) return {EntryKind::PatternMesh, std::string(stripped)};
-    if (sameLetters(inner, "pop")) return {EntryKind::FittedGarment, std::string(stripped)};
-    if (sameLetters(inner, "gls")) return {EntryKind::Glasses, std::string(name)};
-    if (sameLetters(inner, "hir")) return {EntryKind::Hair, std::string(name)};
-    if (sameLetters(inner, "jpg") || sameLetters(inner, "tga"))
-      return {EntryKind::Accessory, std::string(name)};
-  }
-  if (avatarEntryFor(file)) return {EntryKind::Avatar, std::string(file)};
-  return {};
 }
 
 std::vector<std::string> listEntries(const std::string& folder, std::string_view extension) {

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "avatar/wardrobe_entry.h"
 #include "platform/result.h"
 
 namespace vestora {
@@ -52,33 +53,6 @@ struct WardrobeCategory {
 };
 extern const std::array<WardrobeCategory, 4> kWardrobeCategories;
 const WardrobeCategory& wardrobeCategory(WardrobeTab tab);
-
-// What an entry stands for, from its file name.
-enum class EntryKind {
-  None,           // matches no rule: activating it does nothing
-  Fabric,         // a fabric for the worn garment
-  PatternMesh,    // X.msh
-  FittedGarment,  // X.pop
-  Glasses,        // X.gls
-  Hair,           // X.hir
-  Accessory,      // X.jpg / X.tga: shoes, socks, bags, the necklace
-  Avatar,         // a body or pose of the avatar table
-};
-struct EntryAction {
-  EntryKind kind = EntryKind::None;
-  // Fabric: the picture's file name ("Silk.jpg", a file of "\pattern\texture").
-  // Garments: the entry's path without its picture's extension ("…\Dress.pop").
-  // Glasses, hair, accessories: the wardrobe entry name the accessories take
-  // ("blackframe.gls", "nvshoe1.jpg"). Avatar: the thumbnail's file name.
-  std::string target;
-};
-// `path` is the entry's picture (a data path or a file path). Names are
-// parsed by their dots, never cut at fixed lengths, and the picture's
-// extension is matched in either case.
-EntryAction classifyEntry(std::string_view path);
-
-// Whether `name` ends in "." + extension, in either case.
-bool hasExtension(std::string_view name, std::string_view extension);
 
 // The files of `folder` whose extension is `extension` (either case),
 // sorted by name, as full paths. A missing folder gives none.

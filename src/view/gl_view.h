@@ -213,6 +213,23 @@ class GlView {
   // cannot be read nothing changes and the message names the file.
   Result<void> selectPose(std::string_view thumbnail);
 
+  // Loads a body of the avatar table by its thumbnail's name: the woman's
+  // poses as selectPose does, the other bodies with their default hair and
+  // without garments. When the body cannot be read nothing changes and the
+  // message names the file.
+  Result<void> selectAvatarEntry(std::string_view thumbnail);
+
+  // ---- the wardrobe -----------------------------------------------------------
+  // What a wardrobe entry (its picture's path) does when it is clicked or
+  // dropped on the view: a fabric goes onto the worn garment, a garment is
+  // put on with its questions, an accessory or hair style is worn, a body
+  // or pose is loaded. A refusal ("男性用品！", "该服装不适合当前人体！")
+  // is shown and returned; a name that matches nothing does nothing.
+  Result<void> ActivateEntry(std::string_view path);
+  // The entry of the garment last put on (its detail pictures are shown
+  // from the view's picture button).
+  std::string lastGarmentEntry;
+
   // The animation's clock in milliseconds (a steady clock unless set).
   std::function<double()> clockMs;
 

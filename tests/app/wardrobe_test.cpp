@@ -1,5 +1,5 @@
-// The wardrobe without its window: what entry names stand for, the
-// listing, the thumbnails and their cache, and deleting a garment.
+// The wardrobe without its window: the listing, the thumbnails and their cache, and deleting a
+// garment.
 #include "app/wardrobe.h"
 
 #include <filesystem>
@@ -12,40 +12,6 @@ namespace vestora {
 namespace {
 
 using testing::TempDir;
-
-TEST(WardrobeEntries, NamesAreParsedByTheirDots) {
-  struct Case {
-    const char* path;
-    EntryKind kind;
-    const char* target;
-  };
-  const Case cases[] = {
-      {"\\pattern\\Coat.pop.bmp", EntryKind::FittedGarment, "\\pattern\\Coat.pop"},
-      {"/r/pattern/Coat.msh.BMP", EntryKind::PatternMesh, "/r/pattern/Coat.msh"},
-      {"/r/pattern/Coat.POP.bmp", EntryKind::FittedGarment, "/r/pattern/Coat.POP"},
-      {"/r/pattern/texture/Silk.jpg", EntryKind::Fabric, "Silk.jpg"},
-      {"/r/pattern/texture/Silk.JPG", EntryKind::Fabric, "Silk.JPG"},
-      {"\\model\\Clothing\\glasses\\blackframe.gls.bmp", EntryKind::Glasses, "blackframe.gls"},
-      {"\\model\\Clothing\\Hair\\LongHair.hir.bmp", EntryKind::Hair, "LongHair.hir"},
-      {"\\model\\Clothing\\glasses\\nvshoe2.tga.bmp", EntryKind::Accessory, "nvshoe2.tga"},
-      {"\\model\\Female.bmp", EntryKind::Avatar, "Female.bmp"},
-      {"\\model\\Pose1.bmp", EntryKind::Avatar, "Pose1.bmp"},
-      // Matching nothing, or too short for the old fixed cuts.
-      {"\\model\\Unknown.bmp", EntryKind::None, ""},
-      {"\\pattern\\.pop.bmp", EntryKind::None, ""},
-      {"x.bmp", EntryKind::None, ""},
-      {"bmp", EntryKind::None, ""},
-      {"", EntryKind::None, ""},
-      {"\\pattern\\Coat.pop", EntryKind::None, ""},
-      {"\\pattern\\Coat.doc.bmp", EntryKind::None, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    const EntryAction a = classifyEntry(c.path);
-    EXPECT_EQ(a.kind, c.kind);
-    EXPECT_EQ(a.target, c.target);
-  }
-}
 
 TEST(WardrobeEntries, TheListingMatchesTheExtensionInEitherCaseAndSorts) {
   TempDir dir;
