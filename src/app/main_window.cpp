@@ -7,6 +7,7 @@
 
 #include "app/about_dialog.h"
 #include "app/body_edit_page.h"
+#include "app/garment_panel.h"
 #include "app/gl_view_window.h"
 #include "app/panels.h"
 #include "platform/data_files.h"
@@ -133,6 +134,7 @@ Result<void> CFittingRoomDlg::Initialise() {
   garmentPanel_ = new CGarmentPanelDlg(this);
   garmentPanel_->SetMainDialog(this);
   garmentPanel_->rect.setBoth(initialPanelRect(w, h));
+  garmentPanel_->AttachView(view_);
   currentPanel_ = garmentPanel_;
 
   settingsPanel_ = new CEnvSettingsDlg(this);

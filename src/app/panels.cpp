@@ -46,8 +46,6 @@ void SkinPanel::onPaint(wxPaintEvent&) {
   paintFrame(dc);
 }
 
-CGarmentPanelDlg::CGarmentPanelDlg(wxWindow* parent) : SkinPanel(parent, kResourceId) {}
-
 CEnvSettingsDlg::CEnvSettingsDlg(wxWindow* parent) : SkinPanel(parent, kResourceId) {}
 
 CBrowserDlg::CBrowserDlg(wxWindow* parent) : SkinPanel(parent, kResourceId) {

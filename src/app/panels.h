@@ -59,13 +59,6 @@ class SkinPanel : public wxPanel {
   bool wanted_ = true;
 };
 
-// The garment panel (resource 253): the wardrobe lives here.
-class CGarmentPanelDlg : public SkinPanel {
- public:
-  static constexpr int kResourceId = 253;
-  explicit CGarmentPanelDlg(wxWindow* parent);
-};
-
 // The environment settings panel (resource 132).
 class CEnvSettingsDlg : public SkinPanel {
  public:

@@ -358,6 +358,15 @@ void TryOn::ResetGarment() {
   }
 }
 
+void TryOn::removeWorn() {
+  ClearGarment(garment_);
+  seamGroups_.clear();
+  edgeFlags_.clear();
+  displayEdges_.clear();
+  garmentPath_.clear();
+  setDisplay(GarmentDisplay::None);
+}
+
 void TryOn::takeOff() {
   ClearGarment(garment_);
   layers_.clear();

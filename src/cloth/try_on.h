@@ -110,6 +110,8 @@ class TryOn {
   // Places the worn garment (and flexible kept layers) on the body as it is
   // now. Called through the avatar's reshaping notice.
   void refit();
+  // Takes the worn garment off; the kept layers stay.
+  void removeWorn();
   // Takes the worn garment and every kept layer off.
   void takeOff();
 

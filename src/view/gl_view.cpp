@@ -283,7 +283,7 @@ void GlView::drawFrame(bool withOverlay) {
 
   // 7. Body (the environments, which draw the body with its mirror image,
   // take this place once a scene is chosen).
-  if (environmentOn) gl_->body.DrawBody(avatar_);
+  if (environmentOn && bodyShown) gl_->body.DrawBody(avatar_);
 
   // 8. Picking: pick point B gives the freehand tools their skin point
   // (pick point A, the garments, comes with the wardrobe).

@@ -259,6 +259,7 @@ class GlView {
   bool measurementSheet = false;
   bool environmentOn = true;
   bool accessoriesOn = true;
+  bool bodyShown = true;  // "显示模型" hides and shows the body
   bool marksShown = false;  // the measurement marks ("显示标志")
   // The freehand tools, their picked points and their values.
   FreehandMeasure freehand;
