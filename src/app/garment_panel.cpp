@@ -16,7 +16,9 @@
 #include "platform/data_path.h"
 #include "platform/file_io.h"
 #include "ui/panel_button_art.h"
+#include "ui/resource_bitmaps.h"
 #include "ui/skin_button.h"
+#include "view/image_codecs.h"
 
 namespace vestora::app {
 
@@ -57,6 +59,22 @@ wxString captionFor(const std::string& path) {
 }
 
 RgbPicture decodePicture(const std::string& path) {
+  if (hasExtension(fileNameOf(path), "jpg")) {
+    // The view's own JPEG reader: bounded and silent on a broken file.
+    auto jpeg = LoadJpeg(path);
+    if (!jpeg || (jpeg.value().components != 3 && jpeg.value().components != 1)) return {};
+    const Image& image = jpeg.value();
+    RgbPicture p;
+    p.width = image.width;
+    p.height = image.height;
+    p.rgb.reserve(std::size_t(p.width) * p.height * 3);
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x) {
+        const std::uint8_t* q = image.pixel(x, y);
+        for (int c = 0; c < 3; ++c) p.rgb.push_back(q[image.components == 3 ? c : 0]);
+      }
+    return p;
+  }
   wxLogNull quiet;  // a broken picture is left out of the list, not reported
   wxImage image;
   if (!image.LoadFile(wxString::FromUTF8(path)) || !image.IsOk()) return {};

@@ -2,6 +2,7 @@
 // events (XTest through wx's action simulator, the wheel through xdotool):
 // start-up with the avatar in the view, the toolbar and the panel slot,
 // sliding, the key routing, the sheet and snapshots, and the layout.
+#include "app/garment_panel.h"
 #include "app/main_window.h"
 
 #include <algorithm>

@@ -1,0 +1,153 @@
+// The wardrobe in the real main window on a virtual display, driven by real
+// input: the garment tab lists the generated garments, a garment dragged
+// onto the avatar dresses her, the keep question comes when one is worn, a
+// fabric changes the worn garment's look, the other tabs put on bodies and
+// accessories.
+#include "app/garment_panel.h"
+
+#include <gtest/gtest.h>
+#include <wx/uiaction.h>
+
+#include "app/gl_view_window.h"
+#include "app/main_window.h"
+#include "cloth/try_on.h"
+#include "main_window_fixture.h"
+#include "ui/skin_button.h"
+#include "ui_test_support.h"
+
+namespace vestora::app {
+namespace {
+
+using vestora::testing::Pump;
+using vestora::testing::PumpUntil;
+
+// Answers every question that comes up with its default button (Yes) by
+// the keyboard, as a user pressing Enter would, until stopped.
+class EnterPresser : public wxTimer {
+ public:
+  void Notify() override {
+    wxUIActionSimulator sim;
+    sim.Char(WXK_RETURN);
+    ++presses;
+  }
+  int presses = 0;
+};
+
+class GarmentPanelTest : public MainWindowFixture {
+ protected:
+  CGarmentPanelDlg* panel() { return main_->garmentPanel(); }
+
+  std::string entryNamed(const std::string& file) {
+    for (const auto& section : panel()->list()->sections())
+      for (const auto& item : section.items)
+        if (std::filesystem::path(item.path).filename() == file) return item.path;
+    return {};
+  }
+  wxPoint centreOf(const std::string& path) {
+    const wxRect r = panel()->list()->itemRect(path);
+    return panel()->list()->ClientToScreen(wxPoint(r.x + r.width / 2, r.y + 50));
+  }
+  void clickAt(const wxPoint& p) {
+    wxUIActionSimulator sim;
+    sim.MouseMove(p);
+    Pump(60);
+    sim.MouseClick();
+    Pump(300);
+  }
+  void clickEntry(const std::string& file) {
+    const std::string path = entryNamed(file);
+    ASSERT_FALSE(path.empty()) << file;
+    clickAt(centreOf(path));
+  }
+  // The view's pixels as the screen shows them, over the torso.
+  std::vector<unsigned char> torso() {
+    main_->view()->Refresh();
+    Pump(300);
+    const wxRect r = main_->view()->GetScreenRect();
+    const wxRect area(r.x + r.width / 2 - 40, r.y + r.height * 2 / 5, 80, 80);
+    const wxImage image = vestora::testing::GrabScreen(area);
+    return {image.GetData(), image.GetData() + std::size_t(area.width) * area.height * 3};
+  }
+  static int changed(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    int n = 0;
+    for (std::size_t i = 0; i + 2 < std::min(a.size(), b.size()); i += 3)
+      n += std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) >
+           40;
+    return n;
+  }
+};
+
+TEST_F(GarmentPanelTest, TheGarmentTabListsTheGeneratedGarmentsAndFabrics) {
+  ASSERT_TRUE(panel()->IsShownOnScreen());
+  EXPECT_EQ(panel()->shownTab(), WardrobeTab::Garments);
+  EXPECT_TRUE(panel()->tab(1)->selectedMark);
+  const auto& sections = panel()->list()->sections();
+  ASSERT_EQ(sections.size(), 2u);
+  std::vector<std::string> garments;
+  for (const auto& item : sections[0].items) {
+    garments.push_back(item.caption.utf8_string());
+    EXPECT_EQ(item.bitmap.GetWidth(), kWardrobeThumbWidth);
+    EXPECT_EQ(item.bitmap.GetHeight(), kWardrobeThumbHeight);
+  }
+  EXPECT_EQ(garments, (std::vector<std::string>{"Dress", "Skirt", "Top"}));
+  EXPECT_GE(sections[1].items.size(), 3u) << "the fabrics";
+  EXPECT_TRUE(panel()->action(0)->IsShown());
+  EXPECT_FALSE(panel()->action(1)->IsShown());
+}
+
+TEST_F(GarmentPanelTest, ADressDraggedOntoTheAvatarDressesHerAndAFabricRecoloursIt) {
+  const std::vector<unsigned char> bare = torso();
+  const std::string dress = entryNamed("Dress.pop.bmp");
+  ASSERT_FALSE(dress.empty());
+  const wxRect canvas = main_->view()->GetScreenRect();
+  const wxPoint from = centreOf(dress),
+                to(canvas.x + canvas.width / 2, canvas.y + canvas.height / 2);
+  wxUIActionSimulator sim;
+  sim.MouseMove(from);
+  Pump(60);
+  sim.MouseDown();
+  Pump(60);
+  for (int step = 1; step <= 8; ++step) {
+    sim.MouseMove(from.x + (to.x - from.x) * step / 8, from.y + (to.y - from.y) * step / 8);
+    Pump(40);
+  }
+  sim.MouseUp();
+  ASSERT_TRUE(PumpUntil([&] { return !view().tryOn().garment().particles.empty(); }, 5000));
+  EXPECT_EQ(view().lastGarmentEntry, dress);
+  const std::vector<unsigned char> dressed = torso();
+  EXPECT_GT(changed(bare, dressed), 800) << "the torso shows the dress";
+
+  clickEntry("Gingham.jpg");
+  const std::vector<unsigned char> gingham = torso();
+  EXPECT_GT(changed(dressed, gingham), 800) << "the dress shows the new fabric";
+
+  // Another garment while one is worn: the keep question first; kept
+  // (Yes), the dress stays on as a layer under the skirt.
+  EnterPresser enter;
+  enter.Start(800);
+  clickEntry("Skirt.msh.bmp");
+  ASSERT_TRUE(PumpUntil(
+      [&] { return view().tryOn().garmentPath().find("Skirt") != std::string::npos; }, 15000));
+  enter.Stop();
+  EXPECT_EQ(view().tryOn().layers().size(), 1u);
+}
+
+TEST_F(GarmentPanelTest, TheAccessoryTabsWearAndTakeOff) {
+  clickAt(panel()->tab(3)->GetScreenPosition() + wxPoint(30, 15));
+  ASSERT_EQ(panel()->shownTab(), WardrobeTab::Accessories);
+  EXPECT_TRUE(panel()->action(2)->IsShown());
+  clickEntry("blackframe.gls.bmp");
+  EXPECT_TRUE(view().accessories().wornItem);
+  clickAt(panel()->action(1)->GetScreenPosition() + wxPoint(40, 14));  // "摘掉眼镜"
+  EXPECT_FALSE(view().accessories().wornItem);
+
+  clickAt(panel()->tab(2)->GetScreenPosition() + wxPoint(30, 15));
+  ASSERT_EQ(panel()->shownTab(), WardrobeTab::Hair);
+  clickEntry("LongHair.hir.bmp");
+  EXPECT_EQ(view().accessories().hair.name, "LongHair");
+  clickAt(panel()->action(0)->GetScreenPosition() + wxPoint(40, 14));  // "删除发型"
+  EXPECT_FALSE(view().accessories().hair);
+}
+
+}  // namespace
+}  // namespace vestora::app
