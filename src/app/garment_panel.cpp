@@ -41,8 +41,17 @@ wxString captionFor(const std::string& path) {
                                                                 {"JamesRun.bmp", "詹姆斯 · 跑"},
                                                                 {"JamesTalk.bmp", "詹姆斯 · 谈"},
                                                                 {"James3.bmp", "詹姆斯 · 坐"}};
+  // The accessories the program comes with, by what they are.
+  static const std::pair<const char*, const char*> kAccessories[] = {
+      {"blackframe.gls.bmp", "黑框眼镜"}, {"Glasses.gls.bmp", "圆框眼镜"},
+      {"nvnecklace.jpg.bmp", "项链"},     {"nvshoe1.jpg.bmp", "平底鞋"},
+      {"nvshoe2.tga.bmp", "凉鞋"},        {"nvshoe3.jpg.bmp", "帆布鞋"},
+      {"nvsock.jpg.bmp", "短袜"},         {"GirlShoe.jpg.bmp", "女童鞋"},
+      {"ManShoe.jpg.bmp", "男鞋"},        {"Bag.jpg.bmp", "手提包"}};
   const std::string file(fileNameOf(path));
   for (const auto& [thumbnail, caption] : kBodies)
+    if (sameLetters(file, thumbnail)) return wxString::FromUTF8(caption);
+  for (const auto& [thumbnail, caption] : kAccessories)
     if (sameLetters(file, thumbnail)) return wxString::FromUTF8(caption);
   std::string name = file;
   for (int i = 0; i < 2; ++i) {
