@@ -290,6 +290,10 @@ MeasureResults measure(const Avatar& a, const BodyPoints& p, MeasureMarks* marks
   if (want(kAbdomen)) v[kAbdomen] = m.cm(m.skinAt(p.abdomenY, trunk));
   if (want(kHip)) v[kHip] = m.cm(m.tapeAt(p.hipY, trunk));
   if (want(kUnderBustResult)) r.underBustCm = m.cm(m.tapeAt(p.underBustY, trunk));
+  r.trunkZ = p.trunkZ;
+  if (want(kChest)) r.chestY = bustY;
+  if (want(kWaist)) r.waistY = p.waistY;
+  if (want(kHip)) r.hipY = p.hipY;
 
   // The body's middle plane, front and back.
   const bool needMiddle = want(kFrontCentre) || want(kBackCentre) || want(kBackShoulderSlope) ||

@@ -85,6 +85,11 @@ struct MeasureResults {
   // tape round the neck in the plane through the front neck point that
   // leans 20 degrees, rising towards the back).
   float underBustCm = 0, neckBaseCm = 0;
+  // Where the chest, waist and hip girths were taken, in model units: the
+  // heights of their level planes, and the z of the point (at x = 0) that
+  // picks the trunk's loop on each. A level stays 0 when its girth was not
+  // taken.
+  float chestY = 0, waistY = 0, hipY = 0, trunkZ = 0;
   bool measured = false;
 };
 

@@ -238,6 +238,46 @@ TEST(CliShape, MeasuresMistakesAndRefusals) {
   EXPECT_NEAR(nlohmann::json::parse(girl.out)["results"]["height"].get<double>(), 118.5, 0.2);
 }
 
+// How a garment fits after the try-on's fit: ease in cm where the garment
+// goes round the trunk (null where it does not) and the cloth's strain.
+TEST(CliFit, ReportsEaseAndStrain) {
+  CliRun dress =
+      run({"fit", "--root", contentRoot(), "--garment", "\\pattern\\Dress.pop", "--json"});
+  ASSERT_EQ(dress.status, kOk) << dress.err;
+  const auto d = nlohmann::json::parse(dress.out);
+  ASSERT_TRUE(d.contains("ease")) << dress.out;
+  for (const char* level : {"bust", "waist", "hip"}) EXPECT_TRUE(d["ease"].contains(level));
+  for (const char* level : {"waist", "hip"}) {
+    ASSERT_TRUE(d["ease"][level].is_number()) << level << ": " << dress.out;
+    EXPECT_GT(d["ease"][level].get<double>(), -5.0) << level;
+    EXPECT_LT(d["ease"][level].get<double>(), 30.0) << level;
+  }
+  const double p50 = d["strain"]["p50"], p95 = d["strain"]["p95"], max = d["strain"]["max"];
+  EXPECT_LE(p50, p95);
+  EXPECT_LE(p95, max);
+  EXPECT_LT(max, 0.5);  // the fit keeps every spring within a fifth of its rest length
+
+  // The top ends above the hips.
+  CliRun top = run({"fit", "--root", contentRoot(), "--garment", "\\pattern\\Top.msh", "--json"});
+  ASSERT_EQ(top.status, kOk) << top.err;
+  const auto t = nlohmann::json::parse(top.out);
+  EXPECT_TRUE(t["ease"]["hip"].is_null()) << top.out;
+  ASSERT_TRUE(t["ease"]["waist"].is_number()) << top.out;
+  EXPECT_GT(t["ease"]["waist"].get<double>(), -5.0);
+  EXPECT_LT(t["ease"]["waist"].get<double>(), 30.0);
+  // A heavier body stretches the top further.
+  CliRun heavier = run({"fit", "--root", contentRoot(), "--garment", "\\pattern\\Top.msh",
+                        "--weight", "150", "--json"});
+  ASSERT_EQ(heavier.status, kOk) << heavier.err;
+  EXPECT_GT(nlohmann::json::parse(heavier.out)["strain"]["p95"].get<double>(),
+            t["strain"]["p95"].get<double>());
+
+  CliRun text = run({"fit", "--root", contentRoot(), "--garment", "\\pattern\\Top.msh"});
+  ASSERT_EQ(text.status, kOk) << text.err;
+  EXPECT_NE(text.out.find("ease: bust"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("hip - cm"), std::string::npos) << text.out;
+}
+
 // The idle animation played headlessly: its ticks timed, the dress
 // refitted at each when she wears one; mistakes refused before anything runs.
 TEST(CliAnimate, TimesTheTicksAndTheRefit) {
@@ -258,8 +298,7 @@ TEST(CliAnimate, TimesTheTicksAndTheRefit) {
 
   CliRun text = run({"animate", "--root", contentRoot(), "--frames", "5"});
   ASSERT_EQ(text.status, kOk) << text.err;
-  EXPECT_NE(text.out.find("5 ticks of the idle animation (100 frames a breath)"),
-            std::string::npos)
+  EXPECT_NE(text.out.find("5 ticks of the idle animation (100 frames a breath)"), std::string::npos)
       << text.out;
 
   EXPECT_EQ(run({"animate", "--root", contentRoot(), "--pose", "sit"}).status, kUsage);

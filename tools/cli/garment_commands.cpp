@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <fstream>
 
 #include <nlohmann/json.hpp>
@@ -10,6 +11,7 @@
 #include "cli/body_commands.h"
 #include "cli/cli.h"
 #include "cli/model_info.h"
+#include "cloth/fit_report.h"
 #include "cloth/garment_export.h"
 #include "cloth/garment_fit.h"
 #include "cloth/penetration.h"
@@ -28,8 +30,11 @@ const char* const kFitHelp =
     "a body as the try-on does, answering its questions as given (re-drape: yes, quick\n"
     "sew: no), then applies the body editor's settings, which refit the garment, and\n"
     "prints the garment's counts, whether it is bound, the time of one fit (the median of\n"
-    "five) and how many particles lie inside the body and how deep. --out writes the\n"
-    "dressed body as OBJ.\n";
+    "five), how many particles lie inside the body and how deep, and how it fits: the\n"
+    "ease at the bust, waist and hip (the garment's girth less the body's, in cm; null\n"
+    "where the garment does not go round the trunk) and the strain of its cloth (length\n"
+    "/ rest length - 1 per particle: median, 95th percentile, maximum). --out writes\n"
+    "the dressed body as OBJ.\n";
 
 namespace {
 
@@ -111,6 +116,7 @@ int runFit(const Args& args, std::ostream& out, std::ostream& err) {
       garment.drawParticles.size() == garment.particles.size() ? garment.drawParticles
                                                                : garment.particles;
   const Penetration inside = measurePenetration(avatar, drawn);
+  const EaseReport fit = fitReport(avatar, garment);
 
   if (auto outPath = args.value("--out")) {
     const std::string obj = formatDressedObj(avatar, garment);
@@ -132,6 +138,16 @@ int runFit(const Args& args, std::ostream& out, std::ostream& err) {
                    {"fraction", inside.fraction},
                    {"deeperThan2mm", inside.deeperThan2mm},
                    {"maxDepthCm", jsonFloat(inside.maxDepthCm)}};
+    auto easeCm = [](const std::optional<float>& cm) -> nlohmann::ordered_json {
+      if (!cm) return nullptr;
+      return jsonFloat(std::round(*cm * 10) / 10);
+    };
+    auto strain = [](float s) { return jsonFloat(std::round(s * 1e4f) / 1e4f); };
+    j["ease"] = {
+        {"bust", easeCm(fit.bust)}, {"waist", easeCm(fit.waist)}, {"hip", easeCm(fit.hip)}};
+    j["strain"] = {{"p50", strain(fit.strain.p50)},
+                   {"p95", strain(fit.strain.p95)},
+                   {"max", strain(fit.strain.max)}};
     out << j.dump(2) << '\n';
   } else {
     char line[256];
@@ -149,6 +165,17 @@ int runFit(const Args& args, std::ostream& out, std::ostream& err) {
         line, sizeof line,
         "  inside the body: %d particles (%.2f %%), %d deeper than 2 mm, deepest %.2f cm\n",
         inside.count, 100.0 * inside.fraction, inside.deeperThan2mm, inside.maxDepthCm);
+    out << line;
+    auto ease = [](const std::optional<float>& cm) {
+      char text[16] = "-";
+      if (cm) std::snprintf(text, sizeof text, "%+.1f", double(*cm));
+      return std::string(text);
+    };
+    std::snprintf(line, sizeof line,
+                  "  ease: bust %s, waist %s, hip %s cm\n"
+                  "  strain: median %.1f %%, 95th percentile %.1f %%, largest %.1f %%\n",
+                  ease(fit.bust).c_str(), ease(fit.waist).c_str(), ease(fit.hip).c_str(),
+                  100.0 * fit.strain.p50, 100.0 * fit.strain.p95, 100.0 * fit.strain.max);
     out << line;
   }
   return kOk;
