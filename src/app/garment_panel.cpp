@@ -2,15 +2,19 @@
 
 #include <algorithm>
 
+#include <wx/checkbox.h>
 #include <wx/dcbuffer.h>
 #include <wx/image.h>
 #include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/statbmp.h>
+#include <wx/stattext.h>
 
+#include "app/detail_pictures_dialog.h"
 #include "app/gl_view_window.h"
 #include "app/main_window.h"
 #include "avatar/avatar_table.h"
+#include "cloth/fit_report.h"
 #include "cloth/try_on.h"
 #include "formats/model_loader.h"
 #include "platform/data_path.h"
@@ -67,6 +71,8 @@ wxString captionFor(const std::string& path) {
   return wxString::FromUTF8(name);
 }
 
+}  // namespace
+
 RgbPicture decodePicture(const std::string& path) {
   if (hasExtension(fileNameOf(path), "jpg")) {
     // The view's own JPEG reader: bounded and silent on a broken file.
@@ -108,8 +114,6 @@ wxBitmap bitmapOf(const RgbPicture& p) {
   std::copy(p.rgb.begin(), p.rgb.end(), image.GetData());
   return wxBitmap(image);
 }
-
-}  // namespace
 
 // ---- the list ----------------------------------------------------------------
 
@@ -318,6 +322,21 @@ CGarmentPanelDlg::CGarmentPanelDlg(wxWindow* parent)
     actions_[i] = new SkinButton(this, kActionIds[i]);
     actions_[i]->Bind(wxEVT_BUTTON, [this, i](wxCommandEvent&) { ActionButton(i); });
   }
+  fitMap_ = new wxCheckBox(this, wxID_ANY, wxString::FromUTF8("合身图"));
+  fitMap_->SetToolTip(
+      wxString::FromUTF8("按面料的拉伸给所穿的服装着色：蓝色宽松，浅色合适，橙红色紧绷。"));
+  fitMap_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) {
+    if (!view_) return;
+    view_->view().fitMapShown = fitMap_->GetValue();
+    view_->requestRedraw();
+  });
+  fitLine_ = new wxStaticText(this, wxID_ANY, wxEmptyString);
+  fitLine_->SetForegroundColour(palette::kInk);
+  fitLine_->SetToolTip(wxString::FromUTF8(
+      "松量：服装在胸围、腰围、臀围处的围度减去身体的围度。\n拉伸：面料比裁剪时拉长了多少。"));
+  fitTimer_.SetOwner(this);
+  Bind(
+      wxEVT_TIMER, [this](wxTimerEvent&) { UpdateFit(); }, fitTimer_.GetId());
   list_ = new WardrobeList(this);
   list_->onActivate = [this](const std::string& path) { ActivateEntry(path); };
   list_->onContext = [this](const std::string& path, const wxPoint& at) { onContext(path, at); };
@@ -333,7 +352,28 @@ CGarmentPanelDlg::~CGarmentPanelDlg() = default;
 
 void CGarmentPanelDlg::AttachView(CGLViewDlg* view) {
   view_ = view;
+  if (view_) view_->view().onGarmentRefitted = [this] { ScheduleFitUpdate(); };
   ShowCategory(tab_);
+  UpdateFit();
+}
+
+void CGarmentPanelDlg::ScheduleFitUpdate() {
+  // A slider drag refits many times a second: measure once it rests.
+  fitTimer_.StartOnce(250);
+}
+
+void CGarmentPanelDlg::UpdateFit() {
+  if (!view_) return;
+  GlView& view = view_->view();
+  const GarmentMesh& garment = view.tryOn().garment();
+  const bool worn = !garment.particles.empty() && view.tryOn().display() == GarmentDisplay::Garment;
+  fitLine_->SetLabel(worn ? wxString::FromUTF8(fitSummaryText(fitReport(view.avatar(), garment)))
+                          : wxString::FromUTF8("穿上服装后，这里显示它的松量和拉伸。"));
+  layoutChildren();
+}
+
+wxString CGarmentPanelDlg::fitLine() const {
+  return fitLine_->GetLabel();
 }
 
 std::string CGarmentPanelDlg::root() const {
@@ -369,7 +409,18 @@ void CGarmentPanelDlg::RefreshList() {
   std::vector<WardrobeList::Section> sections;
   WardrobeList::Section main;
   if (category.jpegFolder) main.title = wxString::FromUTF8("服装");
-  for (const std::string& path : listEntries(dataPath(root(), category.folder), "bmp")) {
+  std::vector<std::string> entries = listEntries(dataPath(root(), category.folder), "bmp");
+  if (tab_ == WardrobeTab::Models) {
+    // The bodies in the avatar table's order (the woman and her poses
+    // first), anything else after them.
+    auto rank = [](const std::string& path) {
+      const AvatarEntry* entry = avatarEntryFor(path);
+      return entry ? std::size_t(entry - kAvatarTable.data()) : kAvatarTable.size();
+    };
+    std::stable_sort(entries.begin(), entries.end(),
+                     [&](const std::string& a, const std::string& b) { return rank(a) < rank(b); });
+  }
+  for (const std::string& path : entries) {
     WardrobeList::Item item = itemFor(path);
     if (item.bitmap.IsOk()) main.items.push_back(std::move(item));
   }
@@ -390,6 +441,7 @@ bool CGarmentPanelDlg::ActivateEntry(const std::string& path) {
   if (!view_) return false;
   const bool done = view_->view().ActivateEntry(path).ok();
   view_->requestRedraw();
+  ScheduleFitUpdate();
   return done;
 }
 
@@ -422,11 +474,7 @@ void CGarmentPanelDlg::ActionButton(int index) {
       request.defaultExtension = "c3d";
       request.initialName = "我的模型.c3d";
       if (auto file = dialogs.chooseFile(request)) {
-        ModelLoader writer;
-        auto bytes = writer.encodeC3D(view.avatar().model(), 0);
-        Result<void> written =
-            bytes ? writeFileAtomically(*file, bytes.value()) : Result<void>(bytes.error());
-        if (!written)
+        if (Result<void> written = view.avatar().saveAvatar(*file); !written)
           dialogs.showMessage("人体模型未能保存：" + written.error().message(), "",
                               MessageIcon::Warning);
       }
@@ -461,6 +509,7 @@ void CGarmentPanelDlg::ActionButton(int index) {
       break;
   }
   view_->requestRedraw();
+  ScheduleFitUpdate();
 }
 
 void CGarmentPanelDlg::DeleteEntry(const std::string& path) {
@@ -534,7 +583,28 @@ void CGarmentPanelDlg::layoutChildren() {
       a->SetSize(x, rowY, 96, 28);
       x += 104;
     }
-  list_->SetSize(1, 46, std::max(size.x - 2, 0), std::max(rowY - 54, 0));
+  // The fit line over the buttons, on the garment tab only.
+  const bool fit = tab_ == WardrobeTab::Garments;
+  fitMap_->Show(fit);
+  fitLine_->Show(fit);
+  int listBottom = rowY - 8;
+  if (fit) {
+    const int lineHeight = fitLine_->GetBestSize().y;
+    const int fitTop = rowY - 10 - std::max(lineHeight, 24);
+    const int boxWidth = fitMap_->GetBestSize().x;
+    fitMap_->SetSize(10, fitTop + (std::max(lineHeight, 24) - 24) / 2, boxWidth, 24);
+    fitLine_->SetSize(10 + boxWidth + 12, fitTop, std::max(size.x - boxWidth - 32, 0), lineHeight);
+    listBottom = fitTop - 6;
+  }
+  list_->SetSize(1, 46, std::max(size.x - 2, 0), std::max(listBottom - 46, 0));
+}
+
+void CGarmentPanelDlg::ShowDetailPictures() {
+  if (!view_) return;
+  const std::string& garment = view_->view().lastGarmentEntry;
+  if (!details_) details_ = new CDetailPicturesDlg(wxGetTopLevelParent(this));
+  details_->ShowPictures(vestora::detailPictures(root(), garment),
+                         garment.empty() ? wxString() : captionFor(garment));
 }
 
 }  // namespace vestora::app

@@ -11,13 +11,23 @@
 
 #include <wx/popupwin.h>
 #include <wx/scrolwin.h>
+#include <wx/timer.h>
 
 #include "app/panels.h"
 #include "app/wardrobe.h"
 
+class wxCheckBox;
+class wxStaticText;
+
 namespace vestora::app {
 
 class CGLViewDlg;
+class CDetailPicturesDlg;
+
+// A wardrobe picture (JPEG by the view's own reader, BMP and the rest by
+// the toolkit; transparency laid on white); empty when it cannot be read.
+RgbPicture decodePicture(const std::string& path);
+wxBitmap bitmapOf(const RgbPicture& picture);
 
 // The thumbnails of one category, in a scrolled grid with captions.
 class WardrobeList : public wxScrolledWindow {
@@ -91,11 +101,21 @@ class CGarmentPanelDlg : public SkinPanel {
   void ActionButton(int index);
   // Asks and deletes an installed garment's entry and files.
   void DeleteEntry(const std::string& path);
+  // The detail pictures of the garment last put on, in their window.
+  void ShowDetailPictures();
+  CDetailPicturesDlg* detailWindow() const { return details_; }
 
   WardrobeList* list() const { return list_; }
   SkinButton* tab(int index) const { return tabs_[index]; }
   SkinButton* action(int index) const { return actions_[index]; }
   const ThumbnailCache& thumbnails() const { return *cache_; }
+
+  // The fit line and the fit map's switch (garment tab): measured again a
+  // moment after the garment or the body last changed.
+  void ScheduleFitUpdate();
+  void UpdateFit();
+  wxCheckBox* fitMapSwitch() const { return fitMap_; }
+  wxString fitLine() const;
 
   void ApplyRect() override;
 
@@ -113,6 +133,10 @@ class CGarmentPanelDlg : public SkinPanel {
   SkinButton* actions_[3] = {};
   WardrobeList* list_ = nullptr;
   std::unique_ptr<ThumbnailCache> cache_;
+  CDetailPicturesDlg* details_ = nullptr;
+  wxCheckBox* fitMap_ = nullptr;
+  wxStaticText* fitLine_ = nullptr;
+  wxTimer fitTimer_;
 };
 
 }  // namespace vestora::app

@@ -7,6 +7,7 @@
 #include <wx/image.h>
 #include <wx/utils.h>
 
+#include "app/garment_panel.h"
 #include "app/main_window.h"
 #include "platform/data_files.h"
 #include "platform/data_path.h"
@@ -16,6 +17,7 @@
 #include "ui/key_routing.h"
 #include "ui/resource_bitmaps.h"
 #include "ui/skin_button.h"
+#include "ui/skin_progress.h"
 #include "ui/splash_screen.h"
 
 namespace vestora::app {
@@ -277,6 +279,12 @@ void CGLViewDlg::onMouse(wxMouseEvent& event) {
     view_.onWheel(delta);
   } else if (type == wxEVT_MOTION) {
     view_.onMouseMove(x, y, MouseButtons{event.LeftIsDown(), event.RightIsDown()}, modifiers);
+    // The picture button says what it does.
+    const bool onButton = view_.logoState() != kLogoNormal;
+    if (onButton && !GetToolTip())
+      SetToolTip(wxString::FromUTF8("查看所选服装的细节图片"));
+    else if (!onButton && GetToolTip())
+      UnsetToolTip();
   }
 }
 
@@ -331,6 +339,16 @@ void CGLViewDlg::captureMouse() {
 
 void CGLViewDlg::releaseMouse() {
   if (HasCapture()) ReleaseMouse();
+}
+
+void CGLViewDlg::showDetailPictures() {
+  if (main_ && main_->garmentPanel()) main_->garmentPanel()->ShowDetailPictures();
+}
+
+void CGLViewDlg::showProgress(int step) {
+  SkinProgress* bar = main_ ? main_->progressBar() : nullptr;
+  if (!bar) return;
+  bar->SetPos(step);  // painted at once: the try-on runs on this thread
 }
 
 void CGLViewDlg::setBusy(bool busy) {

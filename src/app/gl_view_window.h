@@ -84,6 +84,8 @@ class CGLViewDlg : public wxGLCanvas, public ViewHost {
   void captureMouse() override;
   void releaseMouse() override;
   void setBusy(bool busy) override;
+  void showDetailPictures() override;
+  void showProgress(int step) override;
 
   // The environment settings switch sound effects (on at start).
   bool soundEffects = true;

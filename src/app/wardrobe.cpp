@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "platform/data_files.h"
 #include "platform/data_path.h"
 
 namespace vestora {
@@ -200,6 +202,39 @@ std::shared_ptr<const RgbPicture> ThumbnailCache::get(const std::string& path) {
 }
 
 // ---- deleting a garment ---------------------------------------------------
+
+std::vector<std::string> detailPictures(const std::string& root, const std::string& entryPath) {
+  const fs::path entry(entryPath);
+  const std::string name(withoutExtension(entry.filename().string()));  // "Dress.pop"
+  const std::string_view inner = extensionOf(name);
+  if (!entryPath.empty() && (sameLetters(inner, "pop") || sameLetters(inner, "msh"))) {
+    const std::string garment(withoutExtension(name));
+    const fs::path folder = entry.parent_path();
+    std::vector<std::string> pictures{(folder / (garment + "00.jpg")).string(),
+                                      (folder / (garment + "01.jpg")).string()};
+    std::error_code ec;
+    if (!garment.empty() && fs::is_regular_file(pictures[0], ec) &&
+        fs::is_regular_file(pictures[1], ec))
+      return pictures;
+  }
+  return {dataPath(root, data_files::kNoDetailPicture)};
+}
+
+std::string fitSummaryText(const EaseReport& report) {
+  auto ease = [](const std::optional<float>& cm) -> std::string {
+    if (!cm || !std::isfinite(*cm)) return "—";
+    char text[24];
+    std::snprintf(text, sizeof text, "%+.1f", double(*cm));
+    // Rounding may leave "-0.0": the garment lies on the body there.
+    return std::string(text) == "-0.0" ? "+0.0" : text;
+  };
+  auto percent = [](float strain) {
+    return std::to_string(std::lround(std::isfinite(strain) ? strain * 100.0 : 0.0)) + "%";
+  };
+  return "松量  胸 " + ease(report.bust) + "  腰 " + ease(report.waist) + "  臀 " +
+         ease(report.hip) + "  (cm)\n拉伸  一般 " + percent(report.strain.p50) + "  最紧 " +
+         percent(report.strain.max);
+}
 
 GarmentDeletion planGarmentDeletion(const std::string& root, const std::string& entryPath) {
   GarmentDeletion plan;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "avatar/wardrobe_entry.h"
+#include "cloth/fit_report.h"
 #include "platform/result.h"
 
 namespace vestora {
@@ -104,6 +105,23 @@ class ThumbnailCache {
   std::map<std::string, Kept> cache_;
   std::size_t decodes_ = 0;
 };
+
+// ---- detail pictures -------------------------------------------------------
+
+// The detail pictures of a garment entry (the path of its picture,
+// "…/Dress.pop.bmp"): "Dress00.jpg" and "Dress01.jpg" beside it (full
+// paths), or only "\pattern\Sorry.jpg" when either is missing or the
+// entry is no garment.
+std::vector<std::string> detailPictures(const std::string& root, const std::string& entryPath);
+
+// ---- how the worn garment fits ---------------------------------------------
+
+// The garment panel's fit line: the ease at bust, waist and hip in
+// centimetres with its sign ("—" where the garment does not go round), and
+// how far the cloth is stretched in general (the median) and where it is
+// tightest (percent):
+//   "松量  胸 +6.2  腰 +3.1  臀 —  (cm)\n拉伸  一般 1%  最紧 9%"
+std::string fitSummaryText(const EaseReport& report);
 
 // ---- deleting a garment -----------------------------------------------------
 

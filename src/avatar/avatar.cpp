@@ -47,6 +47,8 @@ const KindResources* kindResources(std::string_view modelName) {
 Avatar::Avatar(std::string root) : root_(std::move(root)) {}
 
 std::string Avatar::dataFile(std::string_view path) const {
+  // A full path (a model the user opened) stays as it is.
+  if (!path.empty() && path.front() == '/') return std::string(path);
   return dataPath(root_, path);
 }
 
@@ -325,6 +327,13 @@ void Avatar::loadKindResources() {
   if (bagPose && triangleCount_ > std::size_t(kWomanBagHandle))
     bagHandle = triangles[kWomanBagHandle].corner;
   bodyLengthCm = (skin[kWomanHeadTop].y - skin[kWomanFootLowest].y) / unitScale_;
+}
+
+Result<void> Avatar::saveAvatar(const std::string& path) const {
+  if (!model_) return makeError(path, "no body is loaded");
+  // In the units it was authored in, with its weight levels and head
+  // anchor, so that it loads as any body does.
+  return loader_.exportAvatarC3D(path, *model_, centre_, unitScale_, modelTag_);
 }
 
 }  // namespace vestora

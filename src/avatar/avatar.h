@@ -64,11 +64,14 @@ class Avatar {
   explicit Avatar(std::string root);
 
   // Loads the body at `path` (a data path such as
-  // "\model\ChinaFemale\nv_High.c3d") and rebuilds everything derived from
-  // it. When the body cannot be read the avatar keeps its previous body and
-  // state and the error says why. Missing resources of the kind (groups,
-  // skeleton) do not fail the load: they are listed in `warnings`.
+  // "\model\ChinaFemale\nv_High.c3d", or a full path beginning with '/') and rebuilds everything
+  // derived from it. When the body cannot be read the avatar keeps its previous body and state and
+  // the error says why. Missing resources of the kind (groups, skeleton) do not fail the load: they
+  // are listed in `warnings`.
   Result<void> loadAvatar(std::string_view path, bool clearGarments = true);
+  // Writes the body as it is now (every reshaping included) to a model
+  // file, atomically: a failed save leaves an existing file as it was.
+  Result<void> saveAvatar(const std::string& path) const;
 
   // Loads the body of a table entry and takes on its placement offset and
   // pose flags (the garments are cleared for the men and the girl, and for

@@ -359,6 +359,7 @@ void TryOn::ResetGarment() {
 }
 
 void TryOn::removeWorn() {
+  if (!garment_.particles.empty() && view.takeOffSound) view.takeOffSound();
   ClearGarment(garment_);
   seamGroups_.clear();
   edgeFlags_.clear();
@@ -368,6 +369,7 @@ void TryOn::removeWorn() {
 }
 
 void TryOn::takeOff() {
+  if ((!garment_.particles.empty() || !layers_.empty()) && view.takeOffSound) view.takeOffSound();
   ClearGarment(garment_);
   layers_.clear();
   seamGroups_.clear();

@@ -50,6 +50,8 @@ struct TryOnView {
   std::function<void()> redraw;
   // Plays the drape sound when a garment is put into simulation.
   std::function<void()> drapeSound;
+  // Plays the take-off sound when a worn garment or a kept layer comes off.
+  std::function<void()> takeOffSound;
 };
 
 // The seam records of one seam number and the two pieces they join (the

@@ -19,6 +19,13 @@ inline constexpr std::string_view kMale = "\\model\\ChinaMale\\Dayou.c3d";
 // The help document, opened with the desktop's viewer (help button, F1).
 inline constexpr std::string_view kHelpDocument = "\\澄镜衣坊帮助文件.pdf";
 
+// The wardrobe's sounds: a garment put on and draped, a garment taken off.
+inline constexpr std::string_view kDrapeSound = "\\data\\avator.wav";
+inline constexpr std::string_view kTakeOffSound = "\\data\\recycle.wav";
+
+// The garment's detail picture when it has none of its own.
+inline constexpr std::string_view kNoDetailPicture = "\\pattern\\Sorry.jpg";
+
 // The body loaded at start-up.
 inline constexpr std::string_view kDefaultAvatar = kFemaleHigh;
 

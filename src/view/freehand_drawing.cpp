@@ -5,6 +5,7 @@
 
 #include "view/gl_font.h"
 #include "view/gl_headers.h"
+#include "view/screen_space.h"
 
 namespace vestora {
 namespace {
@@ -12,35 +13,6 @@ namespace {
 void vertex(const Vec3f& p) {
   glVertex3f(p.x, p.y, p.z);
 }
-
-// Window pixels (origin bottom left) for what is drawn while it lives,
-// unlit and over everything; the matrices and the state come back after.
-class ScreenSpace {
- public:
-  ScreenSpace(int width, int height) {
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT | GL_COLOR_BUFFER_BIT |
-                 GL_LINE_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluOrtho2D(0, width, 0, height);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-  }
-  ~ScreenSpace() {
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
-  }
-  ScreenSpace(const ScreenSpace&) = delete;
-  ScreenSpace& operator=(const ScreenSpace&) = delete;
-};
 
 // The traced path (a loop or a curve on the skin), once; the caller sets
 // the depth test and the alpha.

@@ -7,6 +7,7 @@
 #include "platform/data_path.h"
 #include "view/body_drawing.h"
 #include "view/body_pick.h"
+#include "view/fit_map_drawing.h"
 #include "view/freehand_drawing.h"
 #include "view/garment_drawing.h"
 #include "view/gl_font.h"
@@ -43,10 +44,24 @@ GlView::GlView(ViewHost& host, std::string root)
   view.clearOverlays = [this] { sceneObjects_->FreeSceneObjects(); };
   view.stopAnimation = [this] { stopIdleAnimation(); };
   view.loadTexture = [this](const std::string& name) { gl_->garmentTextureWanted = name; };
+  // The bar only moves forward while a garment goes on (the steps of the
+  // fitted-garment command come after the reader's 200).
+  view.progress = [this](int step) {
+    if (step <= progressStep_) return;
+    progressStep_ = step;
+    host_.showProgress(step);
+  };
+  view.drapeSound = [this] {
+    if (host_.soundEffectsOn()) host_.playSound(data_files::kDrapeSound);
+  };
+  view.takeOffSound = [this] {
+    if (host_.soundEffectsOn()) host_.playSound(data_files::kTakeOffSound);
+  };
   // The garment is refitted first, then the accessories take their seats.
   avatar_.onReshaped = [this, refit = avatar_.onReshaped] {
     if (refit) refit();
     accessories_->reseat();
+    if (onGarmentRefitted && !tryOn_->garment().particles.empty()) onGarmentRefitted();
   };
 }
 
@@ -289,9 +304,25 @@ void GlView::drawFrame(bool withOverlay) {
   // (pick point A, the garments, comes with the wardrobe).
   pickForTools();
 
-  // 9. The dressed garments: kept layers under the worn one.
-  for (const KeptLayer& layer : tryOn_->layers()) DrawGarment(layer.garment, 0);
-  DrawGarment(tryOn_->garment(), gl_->garmentTexture);
+  // 9. The dressed garments: kept layers under the worn one; a garment
+  // still to be sewn as its pattern pieces.
+  GarmentLook layerLook;
+  layerLook.colour = kLayerFabricColour;
+  layerLook.depthPull = kLayerDepthPull;
+  for (const KeptLayer& layer : tryOn_->layers()) DrawGarment(layer.garment, layerLook);
+  if (tryOn_->display() == GarmentDisplay::Pattern) {
+    DrawPatternPieces(tryOn_->garment());
+  } else {
+    GarmentLook worn;
+    worn.texture = gl_->garmentTexture;
+    worn.depthPull = kWornDepthPull;
+    std::vector<std::array<std::uint8_t, 3>> strainColours;
+    if (fitMapShown) {
+      strainColours = fitMapColours(tryOn_->garment());
+      worn.particleColours = &strainColours;
+    }
+    DrawGarment(tryOn_->garment(), worn);
+  }
 
   // 10. Scene objects.
   if (!sceneObjects_->empty()) sceneObjects_->DrawSceneObjects();
@@ -335,6 +366,9 @@ void GlView::drawFrame(bool withOverlay) {
 
   // The freehand stroke being dragged.
   if (strokeActive_) drawStrokeOverlay(width_, height_, strokeStart_, strokeEnd_);
+
+  // The fit map's legend while the map colours a worn garment.
+  if (fitMapOnScreen()) DrawFitMapLegend(*font_, width_, height_);
 
   // 16. The sheet over the finished picture, and the freehand value beside
   // its marks.

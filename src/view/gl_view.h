@@ -230,6 +230,14 @@ class GlView {
   // from the view's picture button).
   std::string lastGarmentEntry;
 
+  // The fit map: the worn garment coloured by the stretch of its cloth,
+  // with the scale's legend, in place of its fabric.
+  bool fitMapShown = false;
+  // Called after the worn garment was refitted to a reshaped body.
+  std::function<void()> onGarmentRefitted;
+  // Whether the map is drawn now (shown, and a garment is worn and draped).
+  bool fitMapOnScreen() const;
+
   // The animation's clock in milliseconds (a steady clock unless set).
   std::function<double()> clockMs;
 
@@ -259,7 +267,7 @@ class GlView {
   bool measurementSheet = false;
   bool environmentOn = true;
   bool accessoriesOn = true;
-  bool bodyShown = true;  // "显示模型" hides and shows the body
+  bool bodyShown = true;    // "显示模型" hides and shows the body
   bool marksShown = false;  // the measurement marks ("显示标志")
   // The freehand tools, their picked points and their values.
   FreehandMeasure freehand;
@@ -346,6 +354,7 @@ class GlView {
   int width_ = 1, height_ = 1;
   bool turntableOn_ = false;
   int logoState_ = kLogoNormal;
+  int progressStep_ = 0;  // the furthest step of the garment going on
   bool leftDown_ = false, rightDown_ = false;
   int pressX_ = 0, pressY_ = 0;
   ViewCamera dragStart_;

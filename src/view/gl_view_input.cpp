@@ -111,10 +111,14 @@ void GlView::onLeftDown(int x, int y, Modifiers modifiers) {
 
 void GlView::onLeftUp(int x, int y, Modifiers modifiers) {
   leftDown_ = false;
-  if (logoState_ != kLogoPressed && HitLogo(x, height_ - y)) {
+  const bool onLogo = HitLogo(x, height_ - y);
+  if (logoState_ != kLogoPressed && onLogo) {
     logoState_ = kLogoNormal;
     redraw();
   }
+  // Pressed and released on the picture button (a press with Shift never
+  // presses it).
+  if (logoState_ == kLogoPressed && onLogo && !modifiers.shift) host_.showDetailPictures();
   if (snapshotMode) {
     snapshotCorner2 = {corner(x, width_), corner(height_ - y, height_)};
     redraw();

@@ -58,6 +58,8 @@ Result<void> GlView::ActivateEntry(std::string_view path) {
       auto loaded = action.kind == EntryKind::PatternMesh ? tryOn_->LoadPatternMeshCommand(file)
                                                           : tryOn_->LoadFittedGarmentCommand(file);
       lastGarmentEntry = std::string(path);
+      progressStep_ = 0;
+      host_.showProgress(0);
       redraw();
       return loaded;
     }
@@ -72,6 +74,11 @@ Result<void> GlView::ActivateEntry(std::string_view path) {
       return selectAvatarEntry(action.target);
   }
   return {};
+}
+
+bool GlView::fitMapOnScreen() const {
+  return fitMapShown && !tryOn_->garment().particles.empty() &&
+         tryOn_->display() != GarmentDisplay::Pattern;
 }
 
 }  // namespace vestora

@@ -44,6 +44,11 @@ class ViewHost {
   // an off-screen host resolves its multisampled buffer here. A window's
   // back buffer needs nothing.
   virtual void prepareReadPixels() {}
+  // The picture button was clicked: show the detail pictures of the garment
+  // last put on.
+  virtual void showDetailPictures() {}
+  // The progress of putting a garment on: steps 1 to 200, then 0 when done.
+  virtual void showProgress(int /*step*/) {}
 };
 
 }  // namespace vestora

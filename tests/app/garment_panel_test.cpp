@@ -6,10 +6,13 @@
 #include "app/garment_panel.h"
 
 #include <gtest/gtest.h>
+#include <wx/checkbox.h>
 #include <wx/uiaction.h>
 
+#include "app/detail_pictures_dialog.h"
 #include "app/gl_view_window.h"
 #include "app/main_window.h"
+#include "avatar/avatar_table.h"
 #include "cloth/try_on.h"
 #include "main_window_fixture.h"
 #include "ui/skin_button.h"
@@ -121,6 +124,20 @@ TEST_F(GarmentPanelTest, ADressDraggedOntoTheAvatarDressesHerAndAFabricRecolours
   const std::vector<unsigned char> gingham = torso();
   EXPECT_GT(changed(dressed, gingham), 800) << "the dress shows the new fabric";
 
+  // The fit line gives her ease; the fit map recolours the dress and goes
+  // again when switched off.
+  ASSERT_TRUE(
+      PumpUntil([&] { return panel()->fitLine().utf8_string().starts_with("松量  胸 "); }, 5000))
+      << panel()->fitLine().utf8_string();
+  EXPECT_NE(panel()->fitLine().utf8_string().find("最紧"), std::string::npos);
+  clickAt(panel()->fitMapSwitch()->GetScreenPosition() + wxPoint(8, 12));
+  ASSERT_TRUE(view().fitMapShown);
+  const std::vector<unsigned char> mapped = torso();
+  EXPECT_GT(changed(gingham, mapped), 800) << "the map replaces the fabric";
+  clickAt(panel()->fitMapSwitch()->GetScreenPosition() + wxPoint(8, 12));
+  EXPECT_FALSE(view().fitMapShown);
+  EXPECT_LT(changed(gingham, torso()), 200);
+
   // Another garment while one is worn: the keep question first; kept
   // (Yes), the dress stays on as a layer under the skirt.
   EnterPresser enter;
@@ -147,6 +164,68 @@ TEST_F(GarmentPanelTest, TheAccessoryTabsWearAndTakeOff) {
   EXPECT_EQ(view().accessories().hair.name, "LongHair");
   clickAt(panel()->action(0)->GetScreenPosition() + wxPoint(40, 14));  // "删除发型"
   EXPECT_FALSE(view().accessories().hair);
+}
+
+TEST_F(GarmentPanelTest, TheModelTabChangesBodiesAndPoses) {
+  clickAt(panel()->tab(0)->GetScreenPosition() + wxPoint(30, 15));
+  ASSERT_EQ(panel()->shownTab(), WardrobeTab::Models);
+  std::vector<std::string> captions;
+  for (const auto& section : panel()->list()->sections())
+    for (const auto& item : section.items) {
+      captions.push_back(item.caption.utf8_string());
+      EXPECT_EQ(item.bitmap.GetWidth(), kWardrobeThumbWidth) << item.path;
+    }
+  ASSERT_EQ(captions.size(), kAvatarTable.size()) << "a thumbnail for every body and pose";
+  // The woman and her poses first, as the avatar table has them.
+  EXPECT_EQ(std::vector<std::string>(captions.begin(), captions.begin() + 6),
+            (std::vector<std::string>{"女士", "挎包姿态", "行走姿态", "站立姿态", "女孩", "男士"}));
+
+  clickEntry("Girl.bmp");
+  EXPECT_EQ(view().avatar().modelName(), "Girl");
+  EXPECT_EQ(view().accessories().hair.name, "GirlHair");
+  clickEntry("Pose1.bmp");
+  EXPECT_EQ(view().avatar().modelName(), "woman");
+  EXPECT_TRUE(view().avatar().bagPose);
+  clickEntry("Female.bmp");
+  EXPECT_FALSE(view().avatar().bagPose);
+  // "显示模型" hides her and shows her again.
+  clickAt(panel()->action(2)->GetScreenPosition() + wxPoint(40, 14));
+  EXPECT_FALSE(view().bodyShown);
+  clickAt(panel()->action(2)->GetScreenPosition() + wxPoint(40, 14));
+  EXPECT_TRUE(view().bodyShown);
+}
+
+TEST_F(GarmentPanelTest, ThePictureButtonShowsTheGarmentsDetailPictures) {
+  // Where the view draws its picture button (window coordinates).
+  CGLViewDlg* canvas = main_->view();
+  const wxSize size = canvas->GetClientSize();
+  wxPoint button(-1, -1);
+  for (int y = size.y - 1; y > size.y / 2 && button.x < 0; y -= 2)
+    for (int x = size.x - 1; x > size.x / 2 && button.x < 0; x -= 2)
+      if (view().HitLogo(x, size.y - y)) button = {x - 6, y - 6};
+  ASSERT_GE(button.x, 0) << "no picture button in the view";
+  ASSERT_TRUE(view().HitLogo(button.x, size.y - button.y));
+
+  // Nothing chosen yet: the picture that says there are none.
+  clickAt(canvas->ClientToScreen(button));
+  CDetailPicturesDlg* details = panel()->detailWindow();
+  ASSERT_NE(details, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return details->IsShownOnScreen(); }, 3000));
+  EXPECT_EQ(details->shownCount(), 1u);
+  details->Hide();
+
+  // After the dress: its front and back.
+  clickEntry("Dress.pop.bmp");
+  ASSERT_TRUE(PumpUntil([&] { return !view().tryOn().garment().particles.empty(); }, 5000));
+  wxUIActionSimulator sim;
+  sim.MouseMove(canvas->ClientToScreen(wxPoint(20, 20)));
+  Pump(60);
+  clickAt(canvas->ClientToScreen(button));
+  ASSERT_TRUE(PumpUntil([&] { return details->IsShownOnScreen(); }, 3000));
+  EXPECT_EQ(details->shownCount(), 2u);
+  details->Close();
+  Pump(100);
+  EXPECT_FALSE(details->IsShown()) << "closing hides it for the next time";
 }
 
 }  // namespace

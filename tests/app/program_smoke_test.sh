@@ -44,9 +44,10 @@ xdotool key Return Escape KP_Enter 2>/dev/null
 sleep 0.5
 kill -0 "$pid" 2>/dev/null || fail "Enter or Escape ended the program"
 
-# The close button (14 × 14 at W − 35, 10) ends it with status 0.
+# The close button (14 × 14 at W − 35, 10) ends it with status 0. (Up to
+# 30 s: the sanitizer build checks the whole heap for leaks on the way out.)
 xdotool mousemove $((width - 28)) 17 click 1
-for _ in $(seq 1 100); do
+for _ in $(seq 1 600); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.05
 done

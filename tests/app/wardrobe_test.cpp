@@ -3,9 +3,11 @@
 #include "app/wardrobe.h"
 
 #include <filesystem>
+#include <limits>
 
 #include <gtest/gtest.h>
 
+#include "platform/data_path.h"
 #include "test_support.h"
 
 namespace vestora {
@@ -116,6 +118,18 @@ TEST(WardrobeThumbnails, TheCacheDecodesAFileOnceUntilItChanges) {
   EXPECT_FALSE(broken.get(file));
 }
 
+TEST(WardrobeFit, TheFitLineGivesSignedEaseAndStretchInPercent) {
+  EaseReport report;
+  report.bust = 6.24f;
+  report.waist = -1.06f;
+  report.strain = {0.012f, 0.05f, 0.094f};
+  EXPECT_EQ(fitSummaryText(report), "松量  胸 +6.2  腰 -1.1  臀 —  (cm)\n拉伸  一般 1%  最紧 9%");
+  report.bust = -0.02f;  // lies on the body
+  report.hip = std::numeric_limits<float>::quiet_NaN();
+  report.strain.max = std::numeric_limits<float>::infinity();
+  EXPECT_EQ(fitSummaryText(report), "松量  胸 +0.0  腰 -1.1  臀 —  (cm)\n拉伸  一般 1%  最紧 0%");
+}
+
 // ---- deleting a garment ------------------------------------------------------
 
 class GarmentDeletionTest : public ::testing::Test {
@@ -130,6 +144,27 @@ class GarmentDeletionTest : public ::testing::Test {
   std::string root() const { return dir.path().string(); }
   TempDir dir;
 };
+
+// The fixture's folders serve the detail pictures too: Coat has both of its
+// pictures, Dress none.
+TEST_F(GarmentDeletionTest, DetailPicturesAreTheGarmentsOwnOrTheOneThatSaysThereAreNone) {
+  const std::string sorry = dataPath(root(), "\\pattern\\Sorry.jpg");
+  EXPECT_EQ(
+      detailPictures(root(), dir.file("pattern/Coat.pop.bmp")),
+      (std::vector<std::string>{dir.file("pattern/Coat00.jpg"), dir.file("pattern/Coat01.jpg")}));
+  EXPECT_EQ(detailPictures(root(), dir.file("pattern/Dress.pop.bmp")),
+            std::vector<std::string>{sorry});
+  // One of the two is not enough.
+  std::filesystem::remove(dir.path() / "pattern/Coat01.jpg");
+  EXPECT_EQ(detailPictures(root(), dir.file("pattern/Coat.pop.bmp")),
+            std::vector<std::string>{sorry});
+  // No garment chosen yet, or an entry that is no garment.
+  EXPECT_EQ(detailPictures(root(), ""), std::vector<std::string>{sorry});
+  EXPECT_EQ(detailPictures(root(), dir.file("pattern/texture/Silk.jpg")),
+            std::vector<std::string>{sorry});
+  dir.write("pattern/.pop.bmp", "x");
+  EXPECT_EQ(detailPictures(root(), dir.file("pattern/.pop.bmp")), std::vector<std::string>{sorry});
+}
 
 TEST_F(GarmentDeletionTest, TheGarmentsFilesAndItsThumbnailGoAndNothingElse) {
   const GarmentDeletion plan = planGarmentDeletion(root(), dir.file("pattern/Coat.pop.bmp"));

@@ -6,6 +6,7 @@
 
 #include "body/body_fixture.h"
 #include "platform/user_dialogs.h"
+#include "test_support.h"
 
 namespace vestora {
 namespace {
@@ -158,6 +159,50 @@ TEST(FullMeasurement, OtherKindsAreMeasuredByTheirOwnPoints) {
     EXPECT_GT(r.neckBaseCm, r.value[kWrist]) << thumbnail;
     EXPECT_LT(r.neckBaseCm, r.value[kWaist] * 0.7f) << thumbnail;
   }
+}
+
+// "保存模型" then "打开模型": the reshaped body comes back as it was saved.
+TEST(SavedBody, OpensAgainWithTheSameMeasurements) {
+  testing::LoadedWoman woman;
+  BodyShaper shaper(woman.avatar);
+  ASSERT_TRUE(shaper.LoadShapeRegions(kindResources("woman")->wholeBodyGroup).ok());
+  shaper.SetBodyHeight(182);
+  shaper.SetBodyWeight(140);
+  const MeasureResults saved = measureAvatar(woman.avatar);
+  ASSERT_TRUE(saved.measured);
+
+  testing::TempDir dir;
+  const std::string file = dir.file("我的模型.c3d");
+  const Result<void> written = woman.avatar.saveAvatar(file);
+  ASSERT_TRUE(written.ok()) << written.error().message();
+  Avatar reopened(testing::bodyRoot());
+  const Result<void> read = reopened.loadAvatar(file);
+  ASSERT_TRUE(read.ok()) << read.error().message();
+  EXPECT_EQ(reopened.modelName(), "woman");
+  const MeasureResults again = measureAvatar(reopened);
+  ASSERT_TRUE(again.measured);
+  // Within a millimetre: the file keeps the authored units, and the body
+  // is centred again when it loads.
+  EXPECT_NEAR(again.heightCm, saved.heightCm, 0.1);
+  for (std::size_t i = 0; i < saved.value.size(); ++i)
+    EXPECT_NEAR(again.value[i], saved.value[i], 0.1) << "measure " << i;
+  // What was saved is the reshaped body, not the one loaded.
+  const MeasureResults loaded = measureAvatar(testing::LoadedWoman().avatar);
+  EXPECT_GT(std::abs(loaded.heightCm - saved.heightCm), 5.0);
+
+  // Saving over the file replaces it; a folder that is not there fails and
+  // leaves nothing behind.
+  shaper.SetBodyHeight(160);
+  ASSERT_TRUE(woman.avatar.saveAvatar(file).ok());
+  Avatar replaced(testing::bodyRoot());
+  ASSERT_TRUE(replaced.loadAvatar(file).ok());
+  EXPECT_NEAR(measureAvatar(replaced).heightCm, measureAvatar(woman.avatar).heightCm, 0.1);
+  const std::string nowhere = dir.file("missing/body.c3d");
+  const Result<void> failed = woman.avatar.saveAvatar(nowhere);
+  ASSERT_FALSE(failed.ok());
+  EXPECT_NE(failed.error().message().find("missing"), std::string::npos)
+      << failed.error().message();
+  EXPECT_FALSE(std::filesystem::exists(nowhere));
 }
 
 }  // namespace

@@ -104,6 +104,48 @@ TEST(CameraShutter, TwoShortClicksPeakingAtMinusSixDbfs) {
   EXPECT_THROW(cameraShutter(100), std::invalid_argument);
 }
 
+double peakDbfs(const std::vector<std::int16_t>& s) {
+  int peak = 0;
+  for (std::int16_t v : s) peak = std::max(peak, std::abs(int(v)));
+  return 20 * std::log10(peak / 32768.0);
+}
+
+TEST(WardrobeSounds, TheSwishSweepsDownAndEndsInSilence) {
+  for (int rate : {22050, 44100}) {
+    SCOPED_TRACE(rate);
+    const auto swish = garmentSwish(rate);
+    EXPECT_EQ(swish, garmentSwish(rate)) << "deterministic";
+    EXPECT_NEAR(double(swish.size()) / rate, 0.32, 0.001);
+    EXPECT_NEAR(peakDbfs(swish), -9.0, 0.2);
+    // Bright at the start, dull at the end: the band moves from high to low.
+    // (Noise: its power is summed over a band of frequencies, not one.)
+    auto band = [&](double lo, double hi, double from, double to) {
+      double sum = 0;
+      for (double hz = lo; hz <= hi; hz += 1 / (to - from)) sum += power(swish, rate, hz, from, to);
+      return sum / ((hi - lo) * (to - from) + 1);
+    };
+    EXPECT_GT(band(1800, 3000, 0.02, 0.10), 2 * band(500, 1000, 0.02, 0.10));
+    EXPECT_GT(band(500, 1000, 0.20, 0.28), 2 * band(1800, 3000, 0.20, 0.28));
+    EXPECT_LT(std::abs(swish.back()), 200);
+  }
+  EXPECT_THROW(garmentSwish(100), std::invalid_argument);
+}
+
+TEST(WardrobeSounds, TheDrapeChimeRisesFromE5ToB5) {
+  for (int rate : {22050, 48000}) {
+    SCOPED_TRACE(rate);
+    const auto chime = drapeChime(rate);
+    EXPECT_EQ(chime, drapeChime(rate)) << "deterministic";
+    EXPECT_NEAR(double(chime.size()) / rate, 0.7, 0.001);
+    EXPECT_NEAR(peakDbfs(chime), -8.0, 0.2);
+    // Before the second note only the first sounds; after it both.
+    EXPECT_GT(power(chime, rate, 659.25, 0.06, 0.16), 20 * power(chime, rate, 987.77, 0.06, 0.16));
+    EXPECT_GT(power(chime, rate, 987.77, 0.18, 0.30), 20 * power(chime, rate, 987.77, 0.06, 0.16));
+    EXPECT_LT(rms(chime, rate, 0.66, 0.7), 0.05 * rms(chime, rate, 0.17, 0.21));
+  }
+  EXPECT_THROW(drapeChime(200000), std::invalid_argument);
+}
+
 TEST(Chime, TwoNotesDecayingFromMinusSixDbfs) {
   for (int rate : {22050, 44100, 48000}) {
     SCOPED_TRACE(rate);

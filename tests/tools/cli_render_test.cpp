@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "platform/data_path.h"
 #include "test_support.h"
+#include "view/fit_map_drawing.h"
 #include "view/image_codecs.h"
 
 // The OpenGL driver keeps thread-local data in dynamically loaded libraries,
@@ -99,6 +100,59 @@ TEST(CliRender, DressesTheBodyWithAGarment) {
   EXPECT_NE(testing::readAll(dir.file("bare.png")), testing::readAll(dir.file("dressed.png")));
 }
 
+TEST(CliRender, TheFitMapColoursTheGarmentAndShowsItsScale) {
+  const std::string dress = dataPath(kRoot, "\\pattern\\Dress.pop");
+  if (!std::filesystem::exists(dress)) GTEST_SKIP() << "no generated garments";
+  TempDir dir;
+  const int w = 320, h = 240;
+  auto render = [&](const std::string& name, bool map) {
+    std::vector<std::string> args{"render",
+                                  "--root",
+                                  kRoot,
+                                  "--out",
+                                  dir.file(name),
+                                  "--width",
+                                  std::to_string(w),
+                                  "--image-height",
+                                  std::to_string(h),
+                                  "--garment",
+                                  "\\pattern\\Dress.pop",
+                                  "--no-multisample"};
+    if (map) args.push_back("--fit-map");
+    const CliRun r = run(args);
+    EXPECT_EQ(r.status, kOk) << r.err;
+    auto image = readPng(dir.file(name));
+    EXPECT_TRUE(image);
+    return image ? image.value() : Image{};
+  };
+  const Image fabric = render("fabric.png", false);
+  const Image map = render("map.png", true);
+  ASSERT_EQ(map.width, w);
+  // The legend's bar: blue at its loose end, light in the middle, red at its
+  // tight end (the picture's rows run from the top).
+  const auto [bx, by, bw, bh] = fitMapLegendBar(w, h);
+  auto at = [&](const Image& image, int x, int glY) {
+    const std::uint8_t* p = image.pixel(x, h - 1 - glY);
+    return std::array<int, 3>{p[0], p[1], p[2]};
+  };
+  const int midY = by + bh / 2;
+  const auto loose = at(map, bx + 2, midY), middle = at(map, bx + bw / 2, midY),
+             tight = at(map, bx + bw - 3, midY);
+  EXPECT_GT(loose[2], loose[0] + 80) << "blue";
+  EXPECT_GT(tight[0], tight[2] + 120) << "red";
+  EXPECT_GT(std::min({middle[0], middle[1], middle[2]}), 200) << "light";
+  EXPECT_NE(at(fabric, bx + 2, midY), loose) << "no legend without the map";
+  // The dress is recoloured: most of its torso changes.
+  int changed = 0, looked = 0;
+  for (int y = h * 2 / 5; y < h * 3 / 5; ++y)
+    for (int x = w / 2 - 10; x < w / 2 + 10; ++x, ++looked) {
+      const std::uint8_t* p = fabric.pixel(x, y);
+      const std::uint8_t* q = map.pixel(x, y);
+      changed += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > 30;
+    }
+  EXPECT_GT(changed, looked / 2);
+}
+
 // Pixels whose colour differs by more than a little between two pictures of
 // the same size, and the rows they lie in.
 struct Difference {
@@ -134,9 +188,9 @@ Difference differenceOf(const std::string& a, const std::string& b, int threshol
 TEST(CliRender, PosesAndBreathFramesDifferWhereTheyShould) {
   TempDir dir;
   auto render = [&](const std::string& name, std::vector<std::string> more) {
-    std::vector<std::string> args = {"render", "--root", kRoot, "--out", dir.file(name + ".png"),
-                                     "--width", "160", "--image-height", "200",
-                                     "--no-multisample"};
+    std::vector<std::string> args = {
+        "render", "--root",         kRoot, "--out",           dir.file(name + ".png"), "--width",
+        "160",    "--image-height", "200", "--no-multisample"};
     args.insert(args.end(), more.begin(), more.end());
     const CliRun r = run(args);
     EXPECT_EQ(r.status, kOk) << name << ": " << r.err;
@@ -152,8 +206,7 @@ TEST(CliRender, PosesAndBreathFramesDifferWhereTheyShould) {
   const std::string rest = render("breath0", {"--breath-frame", "0"});
   EXPECT_EQ(differenceOf(rest, render("plain", {})).pixels, 0);
   // A breath is a gentle motion: a few levels of grey.
-  const Difference breath =
-      differenceOf(rest, render("breath50", {"--breath-frame", "50"}), 2);
+  const Difference breath = differenceOf(rest, render("breath50", {"--breath-frame", "50"}), 2);
   EXPECT_GT(breath.pixels, 100);
   // The body stands from about row 5 to row 190: the breath stays between
   // her shoulders and her hips.
@@ -167,8 +220,8 @@ TEST(CliRender, PosesAndBreathFramesDifferWhereTheyShould) {
   EXPECT_NE(r.err.find("standard, bag, walk or stand"), std::string::npos) << r.err;
   r = run({"render", "--root", kRoot, "--out", dir.file("x.png"), "--breath-frame", "100"});
   EXPECT_EQ(r.status, kUsage);
-  r = run({"render", "--root", kRoot, "--out", dir.file("x.png"), "--pose", "walk", "--body",
-           "man"});
+  r = run(
+      {"render", "--root", kRoot, "--out", dir.file("x.png"), "--pose", "walk", "--body", "man"});
   EXPECT_EQ(r.status, kUsage);
 }
 

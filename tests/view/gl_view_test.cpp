@@ -104,6 +104,31 @@ TEST_F(GlViewTest, LogoTexturesFollowHoverAndPress) {
   EXPECT_TRUE(near(f.at(x, glY), testPictureColours().at(588))) << text(f.at(x, glY));
 }
 
+TEST_F(GlViewTest, TheFirstLogoIsThePictureButton) {
+  start();
+  const auto [x, glY] = logo1();
+  const int windowY = kSize - glY;
+  // Pressed and released on it: the detail pictures are asked for.
+  view_->onLeftDown(x, windowY, {});
+  view_->onLeftUp(x, windowY, {});
+  EXPECT_EQ(host_->detailPictures, 1);
+  // Released elsewhere, pressed elsewhere, or pressed with Shift: not.
+  view_->onLeftDown(x, windowY, {});
+  view_->onLeftUp(20, 20, {});
+  view_->onLeftDown(20, 20, {});
+  view_->onLeftUp(x, windowY, {});
+  Modifiers shift;
+  shift.shift = true;
+  view_->onMouseMove(20, 20, {}, {});
+  view_->onLeftDown(x, windowY, shift);
+  view_->onLeftUp(x, windowY, shift);
+  EXPECT_EQ(host_->detailPictures, 1);
+  // The second logo is no button.
+  view_->onLeftDown(logo2()[0], kSize - logo2()[1], {});
+  view_->onLeftUp(logo2()[0], kSize - logo2()[1], {});
+  EXPECT_EQ(host_->detailPictures, 1);
+}
+
 TEST_F(GlViewTest, HitLogoOnlyInsideQuadOne) {
   start();
   const auto [x, y] = logo1();

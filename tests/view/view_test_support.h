@@ -118,8 +118,12 @@ class RecordingHost : public ViewHost {
   void takeFocus() override {}
   bool soundEffectsOn() const override { return effects; }
   void prepareReadPixels() override { context_.resolve(); }
+  void showDetailPictures() override { ++detailPictures; }
+  void showProgress(int step) override { progress.push_back(step); }
 
   ScriptedDialogs dialogs_;
+  int detailPictures = 0;
+  std::vector<int> progress;
   int redraws = 0;
   int swaps = 0;
   std::map<int, int> timers;

@@ -1,5 +1,6 @@
 // The view's dispatch of wardrobe entries on the generated content:
 // garments, fabrics, accessories and bodies, and the refusals.
+#include <algorithm>
 #include <cstdlib>
 
 #include <gtest/gtest.h>
@@ -42,6 +43,32 @@ TEST_F(WardrobeViewTest, AGarmentGoesOnAndAFabricChangesItsLook) {
   const auto gingham = frame();
   EXPECT_GT(changed(dressed, gingham), 200) << "the dress shows the new fabric";
   EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(WardrobeViewTest, PuttingOnShowsProgressAndSoundsTakingOffSoundsToo) {
+  start();
+  // The top (a pattern mesh without seams) asks whether to drape it:
+  // Yes puts it into simulation.
+  host_->dialogs_.answerYesNo(true);
+  ASSERT_TRUE(view_->ActivateEntry(entry("\\pattern\\Top.msh.bmp")));
+  ASSERT_FALSE(view_->tryOn().garment().particles.empty());
+  ASSERT_FALSE(host_->progress.empty());
+  EXPECT_GT(*std::max_element(host_->progress.begin(), host_->progress.end()), 100);
+  EXPECT_TRUE(std::is_sorted(host_->progress.begin(), host_->progress.end() - 1))
+      << "the bar only moves forward";
+  EXPECT_EQ(host_->progress.back(), 0) << "and is emptied when done";
+  EXPECT_EQ(host_->sounds, std::vector<std::string>{"\\data\\avator.wav"});
+
+  view_->tryOn().removeWorn();
+  EXPECT_EQ(host_->sounds.back(), "\\data\\recycle.wav");
+  // Nothing worn, nothing to hear; and no sound at all with effects off.
+  const std::size_t heard = host_->sounds.size();
+  view_->tryOn().removeWorn();
+  host_->effects = false;
+  host_->dialogs_.answerYesNo(true);
+  ASSERT_TRUE(view_->ActivateEntry(entry("\\pattern\\Top.msh.bmp")));
+  view_->tryOn().takeOff();
+  EXPECT_EQ(host_->sounds.size(), heard);
 }
 
 TEST_F(WardrobeViewTest, BodiesAndPosesComeFromTheirThumbnails) {

@@ -192,7 +192,7 @@ const std::map<std::string, Command>& commands() {
 #ifdef VESTORA_CLI_RENDER
       {"render",
        {kRenderHelp,
-        {"--sheet", "--no-multisample"},
+        {"--sheet", "--no-multisample", "--fit-map"},
         {"--root",         "--out",         "--width",  "--image-height", "--body",
          "--height",       "--weight",      "--month",  "--garment",      "--azimuth",
          "--elevation",    "--distance",    "--frames", "--tool",         "--points",

@@ -34,7 +34,7 @@ const char* const kRenderHelp =
     "                          [--pose standard|bag|walk|stand] [--breath-frame K]\n"
     "                          [--hair NAME|none] [--wear NAME] [--shoe NAME] [--sock NAME]\n"
     "                          [--lens-colour RRGGBB] [--frame-colour RRGGBB]\n"
-    "                          [--transparency T] [--no-multisample]\n"
+    "                          [--transparency T] [--fit-map] [--no-multisample]\n"
     "Draws one frame of the 3D view without a display, as the program draws it: the\n"
     "backdrop, the logo buttons, the body (shaped like the body editor does with --height,\n"
     "--weight, --month) and the garment put on as 'fit' does, seen from the view's camera\n"
@@ -60,7 +60,9 @@ const char* const kRenderHelp =
     "takes it off. --wear, --shoe and --sock take wardrobe entries of model/Clothing/glasses\n"
     "without the picture's .bmp (\"blackframe.gls\", \"nvshoe1.jpg\", \"nvsock.jpg\",\n"
     "\"nvnecklace.jpg\", \"Bag.jpg\" in the bag pose). --lens-colour, --frame-colour and\n"
-    "--transparency (0 to 1) set the glasses' look as the accessory page does.\n";
+    "--transparency (0 to 1) set the glasses' look as the accessory page does.\n"
+    "--fit-map colours the garment by the stretch of its cloth (blue loose, red tight)\n"
+    "and draws the scale's legend, as the wardrobe's fit map does.\n";
 
 namespace {
 
@@ -348,6 +350,7 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
   if (elevation) view.camera.elevation = clampElevation(*elevation);
   if (distance) view.camera.distance = *distance;
   if (unit == "inch") view.unitFactor = 2.54f;
+  view.fitMapShown = args.has("--fit-map");
   if (args.has("--sheet") || tool) {
     view.measurementSheet = args.has("--sheet");
     if (!view.measurer().MeasureBody(view.avatar(), &host.dialogs()) && tool) return kBadInput;

@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
     stage("men", [&] { generateMen(root, manifest); });
     stage("wearables", [&] { generateWearables(root); });
     stage("hair", [&] { generateHair(root); });
+    stage("avatar pictures", [&] { generateAvatarPictures(root); });
     stage("garments", [&] { generateGarments(root); });
     if (!storeDir.empty()) stage("store", [&] { generateStore(root, storeDir, stubPath); });
     root.writeText("\\model\\BodyManifest.json", manifest.dump(2) + "\n");

@@ -110,4 +110,12 @@ std::vector<std::int16_t> themeChime(int sampleRate);
 // shutter opening and closing, 70 ms apart), 0.16 s, peaking at −6 dBFS.
 std::vector<std::int16_t> cameraShutter(int sampleRate);
 
+// Taking a garment off: a soft swish of cloth (noise through a band-pass
+// sweeping down from about 3 kHz to 600 Hz), 0.32 s, peaking at −9 dBFS.
+std::vector<std::int16_t> garmentSwish(int sampleRate);
+
+// A garment put on and draped: a short rustle of cloth under a gentle
+// rising two-note chime (E5 then B5), 0.7 s, peaking at −8 dBFS.
+std::vector<std::int16_t> drapeChime(int sampleRate);
+
 }  // namespace vestora::generate

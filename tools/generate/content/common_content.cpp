@@ -1,4 +1,5 @@
-// Files that belong to no body: the root marker sound and the camera sound.
+// Files that belong to no body: the root marker sound, the camera sound and
+// the wardrobe's two sounds.
 #include "assets/assets.h"
 #include "content/generated.h"
 
@@ -8,6 +9,8 @@ void generateCommon(ContentRoot& root) {
   const int rate = 22050;
   root.write("\\data\\theme.wav", encodeWav(themeChime(rate), rate));
   root.write("\\data\\CAMERA.wav", encodeWav(cameraShutter(rate), rate));
+  root.write(std::string(data_files::kTakeOffSound), encodeWav(garmentSwish(rate), rate));
+  root.write(std::string(data_files::kDrapeSound), encodeWav(drapeChime(rate), rate));
 }
 
 }  // namespace vestora::generate

@@ -33,6 +33,10 @@ void generateHair(ContentRoot& root);
 // std::runtime_error when one does not land on its body as designed (the
 // message names the fixed number of shipped_numbers.h to change).
 void generateWearables(ContentRoot& root);
+// The wardrobe's thumbnails of the avatar table's bodies and poses, each
+// with the hair it starts with, and the detail picture "\pattern\Sorry.jpg".
+// Needs the bodies and the hair styles already in the root.
+void generateAvatarPictures(ContentRoot& root);
 void generateCommon(ContentRoot& root);
 // The user-interface artwork (bitmaps, "TRYMO" pictures, icon, the sheet's
 // paper) and the sheet's font "\vrinda.ttf", lettered with `fonts` (the
