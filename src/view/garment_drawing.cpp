@@ -140,7 +140,7 @@ void DrawPatternPieces(const GarmentMesh& garment) {
     if (!inRange(t.vertex[0]) || !inRange(t.vertex[1]) || !inRange(t.vertex[2])) continue;
     const std::int32_t piece = points[static_cast<std::size_t>(t.vertex[0])].piece;
     const std::array<float, 3> tint = pieceTint(piece >= 0 ? piece : t.piece);
-    glColor4f(tint[0], tint[1], tint[2], 0.85f);
+    glColor4f(tint[0], tint[1], tint[2], 1.0f);
     for (std::int32_t v : t.vertex) glVertex3fv(&points[static_cast<std::size_t>(v)].point.x);
   }
   glEnd();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "cloth/try_on.h"
+#include "platform/data_path.h"
 #include "view/view_test_support.h"
 
 namespace vestora {
@@ -81,6 +82,27 @@ TEST_F(GarmentDrawingTest, ClothLyingOnTheSkinIsDrawnInFrontOfIt) {
   view_->tryOn().garment() = skinCopy(0.2f);
   const Frame inside = frame();
   EXPECT_FALSE(bluish(inside.at(x, y))) << testing::text(inside.at(x, y));
+}
+
+TEST_F(GarmentDrawingTest, AGarmentStillToBeSewnShowsItsPiecesAsCut) {
+  start();
+  const Frame bare = frame();
+  ASSERT_TRUE(view_->ActivateEntry(dataPath(root_.path(), "\\pattern\\Skirt.msh.bmp")));
+  ASSERT_EQ(view_->tryOn().display(), GarmentDisplay::Pattern);
+  const Frame pieces = frame();
+  // The front piece in its tint, unlit, with its outline in dark ink; no
+  // draped cloth in the fabric's colour.
+  int tinted = 0, ink = 0, fabric = 0;
+  for (int y = 0; y < kSize; ++y)
+    for (int x = 0; x < kSize; ++x) {
+      const testing::Colour c = pieces.at(x, y);
+      tinted += testing::near(c, {237, 209, 194}, 6);
+      ink += c[0] < 90 && c[1] < 90 && c[2] < 100 && !testing::near(bare.at(x, y), c, 30);
+      fabric += c[2] > c[0] + 50;  // the pale pieces are never this blue
+    }
+  EXPECT_GT(tinted, 400);
+  EXPECT_GT(ink, 40);
+  EXPECT_LT(fabric, 20);
 }
 
 }  // namespace
