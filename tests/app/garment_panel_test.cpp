@@ -5,6 +5,8 @@
 // accessories.
 #include "app/garment_panel.h"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
 #include <wx/uiaction.h>
@@ -16,6 +18,7 @@
 #include "cloth/try_on.h"
 #include "main_window_fixture.h"
 #include "ui/skin_button.h"
+#include "test_support.h"
 #include "ui_test_support.h"
 
 namespace vestora::app {
@@ -226,6 +229,100 @@ TEST_F(GarmentPanelTest, ThePictureButtonShowsTheGarmentsDetailPictures) {
   details->Close();
   Pump(100);
   EXPECT_FALSE(details->IsShown()) << "closing hides it for the next time";
+}
+
+// Keys typed one after another, `gap` milliseconds apart, as a user would
+// answer a menu and then a question.
+class KeyScript : public wxTimer {
+ public:
+  explicit KeyScript(std::vector<int> keys) : keys_(std::move(keys)) {}
+  void Notify() override {
+    if (next_ >= keys_.size()) return;
+    wxUIActionSimulator sim;
+    sim.Char(keys_[next_++]);
+  }
+  bool done() const { return next_ >= keys_.size(); }
+
+ private:
+  std::vector<int> keys_;
+  std::size_t next_ = 0;
+};
+
+// The window on an application root of its own, whose garment folder can
+// change: the generated content linked in, the garment folders copied.
+class InstalledGarmentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    namespace fs = std::filesystem;
+    const fs::path generated = VESTORA_TEST_ROOT;
+    for (const auto& entry : fs::directory_iterator(generated)) {
+      const fs::path to = dir_.path() / entry.path().filename();
+      const std::string name = entry.path().filename().string();
+      if (name == "pattern" || name == "texture")
+        fs::copy(entry.path(), to, fs::copy_options::recursive);
+      else
+        fs::create_symlink(entry.path(), to);
+    }
+    main_ = new CFittingRoomDlg(root());
+    const Result<void> ready = main_->Initialise();
+    ASSERT_TRUE(ready) << ready.error().message();
+    ASSERT_TRUE(PumpUntil([&] { return main_->IsShownOnScreen(); }, 5000));
+    Pump(300);
+  }
+  void TearDown() override {
+    if (main_) main_->Destroy();
+    Pump(100);
+  }
+  std::string root() const { return dir_.path().string(); }
+  bool there(const char* relative) const { return std::filesystem::exists(dir_.path() / relative); }
+  std::vector<std::string> garments() {
+    std::vector<std::string> names;
+    for (const auto& item : main_->garmentPanel()->list()->sections().front().items)
+      names.push_back(item.caption.utf8_string());
+    return names;
+  }
+  // What an install puts into the root: the garment, its thumbnail, its
+  // detail pictures and its fabric.
+  void install(const std::string& name) {
+    namespace fs = std::filesystem;
+    const fs::path pattern = dir_.path() / "pattern";
+    fs::copy_file(pattern / "Dress.pop", pattern / (name + ".pop"));
+    fs::copy_file(pattern / "Dress.pop.bmp", pattern / (name + ".pop.bmp"));
+    fs::copy_file(pattern / "Dress00.jpg", pattern / (name + "00.jpg"));
+    fs::copy_file(pattern / "Dress01.jpg", pattern / (name + "01.jpg"));
+    fs::create_directories(dir_.path() / "texture");
+    fs::copy_file(pattern / "Dress00.jpg", dir_.path() / "texture" / (name + ".jpg"));
+  }
+
+  vestora::testing::TempDir dir_;
+  CFittingRoomDlg* main_ = nullptr;
+};
+
+TEST_F(InstalledGarmentTest, AnInstalledGarmentIsListedAndItsDeletionRemovesItsFiles) {
+  CGarmentPanelDlg* panel = main_->garmentPanel();
+  ASSERT_EQ(garments(), (std::vector<std::string>{"Dress", "Skirt", "Top"}));
+  install("Coat");
+  panel->RefreshList();  // what the store does after an install
+  ASSERT_EQ(garments(), (std::vector<std::string>{"Coat", "Dress", "Skirt", "Top"}));
+
+  // The right button on it, "删除" (the menu's first item), then Yes.
+  std::string coat;
+  for (const auto& item : panel->list()->sections().front().items)
+    if (item.caption == "Coat") coat = item.path;
+  const wxRect r = panel->list()->itemRect(coat);
+  KeyScript keys({WXK_DOWN, WXK_RETURN, WXK_RETURN});
+  keys.Start(700);
+  wxUIActionSimulator sim;
+  sim.MouseMove(panel->list()->ClientToScreen(wxPoint(r.x + r.width / 2, r.y + 50)));
+  Pump(60);
+  sim.MouseClick(wxMOUSE_BTN_RIGHT);
+  ASSERT_TRUE(PumpUntil([&] { return !there("pattern/Coat.pop"); }, 8000));
+  keys.Stop();
+  for (const char* gone : {"pattern/Coat.pop.bmp", "pattern/Coat00.jpg", "pattern/Coat01.jpg",
+                           "texture/Coat.jpg"})
+    EXPECT_FALSE(there(gone)) << gone;
+  EXPECT_TRUE(there("pattern/Dress.pop"));
+  EXPECT_EQ(garments(), (std::vector<std::string>{"Dress", "Skirt", "Top"}));
 }
 
 }  // namespace
