@@ -452,7 +452,7 @@ void CGarmentPanelDlg::ActionButton(int index) {
   switch (wardrobeCategory(tab_).actions[std::size_t(index)]) {
     case WardrobeAction::OpenModel: {
       FileRequest request;
-      request.filter = "C3D files (*.c3d)|*.c3d||";
+      request.filter = "C3D files (*.c3d)|*.c3d;*.C3D||";
       request.defaultExtension = "c3d";
       request.initialFolder = dataPath(root(), "\\model");
       if (auto file = dialogs.chooseFile(request)) {
@@ -470,7 +470,7 @@ void CGarmentPanelDlg::ActionButton(int index) {
     case WardrobeAction::SaveModel: {
       FileRequest request;
       request.save = true;
-      request.filter = "C3D files (*.c3d)|*.c3d||";
+      request.filter = "C3D files (*.c3d)|*.c3d;*.C3D||";
       request.defaultExtension = "c3d";
       request.initialName = "我的模型.c3d";
       if (auto file = dialogs.chooseFile(request)) {

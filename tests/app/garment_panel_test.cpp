@@ -6,6 +6,9 @@
 #include "app/garment_panel.h"
 
 #include <filesystem>
+#include <sstream>
+#include <set>
+#include <map>
 
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
@@ -15,8 +18,10 @@
 #include "app/gl_view_window.h"
 #include "app/main_window.h"
 #include "avatar/avatar_table.h"
+#include "cli/cli.h"
 #include "cloth/try_on.h"
 #include "main_window_fixture.h"
+#include "store/loopback_server.h"
 #include "ui/skin_button.h"
 #include "test_support.h"
 #include "ui_test_support.h"
@@ -281,17 +286,18 @@ class InstalledGarmentTest : public ::testing::Test {
       names.push_back(item.caption.utf8_string());
     return names;
   }
-  // What an install puts into the root: the garment, its thumbnail, its
-  // detail pictures and its fabric.
-  void install(const std::string& name) {
-    namespace fs = std::filesystem;
-    const fs::path pattern = dir_.path() / "pattern";
-    fs::copy_file(pattern / "Dress.pop", pattern / (name + ".pop"));
-    fs::copy_file(pattern / "Dress.pop.bmp", pattern / (name + ".pop.bmp"));
-    fs::copy_file(pattern / "Dress00.jpg", pattern / (name + "00.jpg"));
-    fs::copy_file(pattern / "Dress01.jpg", pattern / (name + "01.jpg"));
-    fs::create_directories(dir_.path() / "texture");
-    fs::copy_file(pattern / "Dress00.jpg", dir_.path() / "texture" / (name + ".jpg"));
+  // The garment folders' files (relative paths), to see what an install
+  // adds.
+  std::set<std::string> garmentFiles() const {
+    std::set<std::string> files;
+    for (const char* folder : {"pattern", "texture"}) {
+      const std::filesystem::path at = dir_.path() / folder;
+      if (!std::filesystem::is_directory(at)) continue;
+      for (const auto& entry : std::filesystem::recursive_directory_iterator(at))
+        if (entry.is_regular_file())
+          files.insert(std::filesystem::relative(entry.path(), dir_.path()).generic_string());
+    }
+    return files;
   }
 
   vestora::testing::TempDir dir_;
@@ -301,27 +307,50 @@ class InstalledGarmentTest : public ::testing::Test {
 TEST_F(InstalledGarmentTest, AnInstalledGarmentIsListedAndItsDeletionRemovesItsFiles) {
   CGarmentPanelDlg* panel = main_->garmentPanel();
   ASSERT_EQ(garments(), (std::vector<std::string>{"Dress", "Skirt", "Top"}));
-  install("Coat");
+
+  // A package of the demo store, installed as the store installs it.
+  std::map<std::string, std::string> site;
+  const std::filesystem::path store = VESTORA_TEST_STORE;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(store))
+    if (entry.is_regular_file())
+      site["/" + std::filesystem::relative(entry.path(), store).generic_string()] =
+          vestora::testing::readAll(entry.path().string());
+  ASSERT_TRUE(site.count("/productdata/Tunic.exe")) << "no Tunic package in " << store;
+  vestora::testing::LoopbackServer server(vestora::testing::LoopbackServer::staticContent(site));
+  const std::set<std::string> before = garmentFiles();
+  std::ostringstream out, err;
+  ASSERT_EQ(cli::runCli({"install", server.url("/productdata/Tunic.exe"), "--root", root()}, out,
+                        err),
+            cli::kOk)
+      << out.str() << err.str();
+  std::vector<std::string> added;
+  for (const std::string& f : garmentFiles())
+    if (!before.count(f)) added.push_back(f);
+  // The garment, its thumbnail, two detail pictures, its texture, and its
+  // fabric for the wardrobe's fabrics.
+  EXPECT_EQ(added.size(), 6u);
+
   panel->RefreshList();  // what the store does after an install
-  ASSERT_EQ(garments(), (std::vector<std::string>{"Coat", "Dress", "Skirt", "Top"}));
+  ASSERT_EQ(garments(), (std::vector<std::string>{"Dress", "Skirt", "Top", "Tunic"}));
 
   // The right button on it, "删除" (the menu's first item), then Yes.
-  std::string coat;
+  std::string tunic;
   for (const auto& item : panel->list()->sections().front().items)
-    if (item.caption == "Coat") coat = item.path;
-  const wxRect r = panel->list()->itemRect(coat);
+    if (item.caption == "Tunic") tunic = item.path;
+  const wxRect r = panel->list()->itemRect(tunic);
   KeyScript keys({WXK_DOWN, WXK_RETURN, WXK_RETURN});
   keys.Start(700);
   wxUIActionSimulator sim;
   sim.MouseMove(panel->list()->ClientToScreen(wxPoint(r.x + r.width / 2, r.y + 50)));
   Pump(60);
   sim.MouseClick(wxMOUSE_BTN_RIGHT);
-  ASSERT_TRUE(PumpUntil([&] { return !there("pattern/Coat.pop"); }, 8000));
+  ASSERT_TRUE(PumpUntil([&] { return garments().size() == 3; }, 8000));
   keys.Stop();
-  for (const char* gone : {"pattern/Coat.pop.bmp", "pattern/Coat00.jpg", "pattern/Coat01.jpg",
-                           "texture/Coat.jpg"})
-    EXPECT_FALSE(there(gone)) << gone;
-  EXPECT_TRUE(there("pattern/Dress.pop"));
+  // Its five files went; its fabric stays among the fabrics, and every
+  // generated file is still there.
+  std::set<std::string> left = before;
+  left.insert("pattern/texture/Tunic.jpg");
+  EXPECT_EQ(garmentFiles(), left);
   EXPECT_EQ(garments(), (std::vector<std::string>{"Dress", "Skirt", "Top"}));
 }
 
