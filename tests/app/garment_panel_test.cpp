@@ -6,9 +6,9 @@
 #include "app/garment_panel.h"
 
 #include <filesystem>
-#include <sstream>
-#include <set>
 #include <map>
+#include <set>
+#include <sstream>
 
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
@@ -22,8 +22,8 @@
 #include "cloth/try_on.h"
 #include "main_window_fixture.h"
 #include "store/loopback_server.h"
-#include "ui/skin_button.h"
 #include "test_support.h"
+#include "ui/skin_button.h"
 #include "ui_test_support.h"
 
 namespace vestora::app {
@@ -236,23 +236,6 @@ TEST_F(GarmentPanelTest, ThePictureButtonShowsTheGarmentsDetailPictures) {
   EXPECT_FALSE(details->IsShown()) << "closing hides it for the next time";
 }
 
-// Keys typed one after another, `gap` milliseconds apart, as a user would
-// answer a menu and then a question.
-class KeyScript : public wxTimer {
- public:
-  explicit KeyScript(std::vector<int> keys) : keys_(std::move(keys)) {}
-  void Notify() override {
-    if (next_ >= keys_.size()) return;
-    wxUIActionSimulator sim;
-    sim.Char(keys_[next_++]);
-  }
-  bool done() const { return next_ >= keys_.size(); }
-
- private:
-  std::vector<int> keys_;
-  std::size_t next_ = 0;
-};
-
 // The window on an application root of its own, whose garment folder can
 // change: the generated content linked in, the garment folders copied.
 class InstalledGarmentTest : public ::testing::Test {
@@ -319,9 +302,9 @@ TEST_F(InstalledGarmentTest, AnInstalledGarmentIsListedAndItsDeletionRemovesItsF
   vestora::testing::LoopbackServer server(vestora::testing::LoopbackServer::staticContent(site));
   const std::set<std::string> before = garmentFiles();
   std::ostringstream out, err;
-  ASSERT_EQ(cli::runCli({"install", server.url("/productdata/Tunic.exe"), "--root", root()}, out,
-                        err),
-            cli::kOk)
+  ASSERT_EQ(
+      cli::runCli({"install", server.url("/productdata/Tunic.exe"), "--root", root()}, out, err),
+      cli::kOk)
       << out.str() << err.str();
   std::vector<std::string> added;
   for (const std::string& f : garmentFiles())
@@ -333,19 +316,16 @@ TEST_F(InstalledGarmentTest, AnInstalledGarmentIsListedAndItsDeletionRemovesItsF
   panel->RefreshList();  // what the store does after an install
   ASSERT_EQ(garments(), (std::vector<std::string>{"Dress", "Skirt", "Top", "Tunic"}));
 
-  // The right button on it, "删除" (the menu's first item), then Yes.
+  // Deleting it (the right-button menu's "删除"), answered Yes.
   std::string tunic;
   for (const auto& item : panel->list()->sections().front().items)
     if (item.caption == "Tunic") tunic = item.path;
-  const wxRect r = panel->list()->itemRect(tunic);
-  KeyScript keys({WXK_DOWN, WXK_RETURN, WXK_RETURN});
-  keys.Start(700);
-  wxUIActionSimulator sim;
-  sim.MouseMove(panel->list()->ClientToScreen(wxPoint(r.x + r.width / 2, r.y + 50)));
-  Pump(60);
-  sim.MouseClick(wxMOUSE_BTN_RIGHT);
-  ASSERT_TRUE(PumpUntil([&] { return garments().size() == 3; }, 8000));
-  keys.Stop();
+  ASSERT_FALSE(tunic.empty());
+  EnterPresser enter;
+  enter.Start(800);
+  panel->DeleteEntry(tunic);
+  enter.Stop();
+  ASSERT_GE(enter.presses, 1) << "the question was asked";
   // Its five files went; its fabric stays among the fabrics, and every
   // generated file is still there.
   std::set<std::string> left = before;

@@ -42,7 +42,11 @@ export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0${LSAN_OPT
 # exit while it stops the driver's threads. It is told not to track them.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}intercept_tls_get_addr=0"
 
-"$@"
+# A window that waits for an answer nobody gives would hold the run for
+# ever: the command is stopped after VESTORA_TEST_LIMIT seconds (290 unless
+# set), whatever runs it.
+timeout --kill-after=10 "${VESTORA_TEST_LIMIT:-290}" "$@"
 status=$?
+[ "$status" -eq 124 ] && echo "run-in-xvfb: stopped after ${VESTORA_TEST_LIMIT:-290} s: $*" >&2
 stop
 exit "$status"
