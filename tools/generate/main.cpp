@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
     stage("artwork", [&] { generateArtwork(root); });
     stage("help", [&] { generateHelp(root); });
     stage("fabrics", [&] { writeFabricTextures(root); });
+    stage("scenes", [&] { generateScenes(root); });
     stage("woman", [&] { generateWoman(root, manifest); });
     stage("girl", [&] { generateGirl(root, manifest); });
     stage("men", [&] { generateMen(root, manifest); });

@@ -38,6 +38,23 @@ void generateWearables(ContentRoot& root);
 // Needs the bodies and the hair styles already in the root.
 void generateAvatarPictures(ContentRoot& root);
 void generateCommon(ContentRoot& root);
+// The scene environments the view draws behind the avatar: the models
+// "\model\Skydome\skydome.c3d", "\model\Mansion\room.c3d" and
+// "\model\Mansion\Beach.c3d", their pictures (602 to 607 and the palm's
+// "\model\Mansion\Tree.tga"), the lake floor's water and light map and the
+// lens flare's pictures. Throws std::runtime_error when a model does not
+// read back where it was designed.
+inline constexpr std::string_view kSkyDomeModelPath = "\\model\\Skydome\\skydome.c3d";
+inline constexpr std::string_view kRoomModelPath = "\\model\\Mansion\\room.c3d";
+inline constexpr std::string_view kBeachModelPath = "\\model\\Mansion\\Beach.c3d";
+inline constexpr std::string_view kTreePicturePath = "\\model\\Mansion\\Tree.tga";
+inline constexpr std::string_view kLakePicturePath = "\\data\\scene\\lake2.png";
+inline constexpr std::string_view kFloorLightMapPath = "\\data\\scene\\floor_lm.png";
+inline constexpr std::string_view kLensGlowPath = "\\data\\lens\\HardGlow2.bmp";
+inline constexpr std::string_view kLensBigGlowPath = "\\data\\lens\\BigGlow3.bmp";
+inline constexpr std::string_view kLensHaloPath = "\\data\\lens\\Halo3.bmp";
+inline constexpr std::string_view kLensStreaksPath = "\\data\\lens\\Streaks4.bmp";
+void generateScenes(ContentRoot& root);
 // The user-interface artwork (bitmaps, "TRYMO" pictures, icon, the sheet's
 // paper) and the sheet's font "\vrinda.ttf", lettered with `fonts` (the
 // system's by default). Throws std::runtime_error naming the font file when
