@@ -20,8 +20,10 @@ constexpr int kPictureWidth = 400, kPictureHeight = 500;
 wxBitmap fitted(const std::string& path) {
   const RgbPicture picture = decodePicture(path);
   if (picture.width <= 0 || picture.height <= 0) {
-    wxBitmap blank(kPictureWidth / 2, kPictureHeight / 2);
-    return blank;
+    wxImage blank(kPictureWidth / 2, kPictureHeight / 2);
+    blank.SetRGB(wxRect(blank.GetSize()), palette::kPanel.Red(), palette::kPanel.Green(),
+                 palette::kPanel.Blue());
+    return wxBitmap(blank);
   }
   wxImage image = bitmapOf(picture).ConvertToImage();
   const double scale = std::min(

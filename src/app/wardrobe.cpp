@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "platform/data_files.h"
@@ -18,6 +19,20 @@ namespace {
 std::string_view withoutExtension(std::string_view name) {
   const auto dot = name.rfind('.');
   return dot == std::string_view::npos ? name : name.substr(0, dot);
+}
+
+// A garment entry's picture "…/Dress.pop.bmp" names its garment file
+// "Dress.pop" and the garment "Dress"; nullopt for any other entry.
+struct GarmentEntry {
+  std::string file, garment;
+};
+std::optional<GarmentEntry> garmentEntryOf(const fs::path& entry) {
+  const std::string file(withoutExtension(entry.filename().string()));
+  const std::string_view inner = extensionOf(file);
+  if (!sameLetters(inner, "pop") && !sameLetters(inner, "msh")) return std::nullopt;
+  std::string garment(withoutExtension(file));
+  if (garment.empty()) return std::nullopt;
+  return GarmentEntry{file, std::move(garment)};
 }
 
 // Catmull-Rom: the bicubic kernel of the high-quality picture scaling.
@@ -201,24 +216,22 @@ std::shared_ptr<const RgbPicture> ThumbnailCache::get(const std::string& path) {
   return kept.thumbnail;
 }
 
-// ---- deleting a garment ---------------------------------------------------
+// ---- detail pictures -------------------------------------------------------
 
 std::vector<std::string> detailPictures(const std::string& root, const std::string& entryPath) {
   const fs::path entry(entryPath);
-  const std::string name(withoutExtension(entry.filename().string()));  // "Dress.pop"
-  const std::string_view inner = extensionOf(name);
-  if (!entryPath.empty() && (sameLetters(inner, "pop") || sameLetters(inner, "msh"))) {
-    const std::string garment(withoutExtension(name));
+  if (const auto named = garmentEntryOf(entry)) {
     const fs::path folder = entry.parent_path();
-    std::vector<std::string> pictures{(folder / (garment + "00.jpg")).string(),
-                                      (folder / (garment + "01.jpg")).string()};
+    std::vector<std::string> pictures{(folder / (named->garment + "00.jpg")).string(),
+                                      (folder / (named->garment + "01.jpg")).string()};
     std::error_code ec;
-    if (!garment.empty() && fs::is_regular_file(pictures[0], ec) &&
-        fs::is_regular_file(pictures[1], ec))
+    if (fs::is_regular_file(pictures[0], ec) && fs::is_regular_file(pictures[1], ec))
       return pictures;
   }
   return {dataPath(root, data_files::kNoDetailPicture)};
 }
+
+// ---- how the worn garment fits ------------------------------------------------
 
 std::string fitSummaryText(const EaseReport& report) {
   auto ease = [](const std::optional<float>& cm) -> std::string {
@@ -236,16 +249,16 @@ std::string fitSummaryText(const EaseReport& report) {
          percent(report.strain.max);
 }
 
+// ---- deleting a garment ---------------------------------------------------
+
 GarmentDeletion planGarmentDeletion(const std::string& root, const std::string& entryPath) {
   GarmentDeletion plan;
   const fs::path entry(entryPath);
-  const std::string file = entry.filename().string();
-  if (!hasExtension(file, "bmp")) return plan;
-  const std::string name(withoutExtension(file));  // "Dress.pop"
-  const std::string_view inner = extensionOf(name);
-  if (!sameLetters(inner, "pop") && !sameLetters(inner, "msh")) return plan;
-  const std::string garment(withoutExtension(name));  // "Dress"
-  if (garment.empty()) return plan;
+  if (!hasExtension(entry.filename().string(), "bmp")) return plan;
+  const auto named = garmentEntryOf(entry);
+  if (!named) return plan;
+  const std::string& name = named->file;        // "Dress.pop"
+  const std::string& garment = named->garment;  // "Dress"
   // Only the garment folder's entries: program content elsewhere stays.
   std::error_code ec;
   if (!fs::equivalent(entry.parent_path(), fs::path(dataPath(root, "\\pattern")), ec) || ec)

@@ -25,14 +25,12 @@ std::vector<std::array<std::uint8_t, 3>> fitMapColours(const GarmentMesh& garmen
   return colours;
 }
 
-std::array<int, 4> fitMapLegendBar(int width, int height) {
-  const int barWidth = std::clamp(width / 4, 120, 220);
-  (void)height;
-  return {24, 30, barWidth, 12};
+std::array<int, 4> fitMapLegendBar(int width) {
+  return {24, 30, std::clamp(width / 4, 120, 220), 12};
 }
 
 void DrawFitMapLegend(GlFont& font, int width, int height) {
-  const auto [x, y, w, h] = fitMapLegendBar(width, height);
+  const auto [x, y, w, h] = fitMapLegendBar(width);
   const ScreenSpace screen(width, height);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

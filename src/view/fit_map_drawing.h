@@ -21,8 +21,8 @@ std::vector<std::array<std::uint8_t, 3>> fitMapColours(const GarmentMesh& garmen
 // corner of a width × height frame.
 void DrawFitMapLegend(GlFont& font, int width, int height);
 
-// Where the legend's bar lies (window pixels, origin bottom left): x, y,
-// width, height.
-std::array<int, 4> fitMapLegendBar(int width, int height);
+// Where the legend's bar lies in a frame `width` pixels wide (window
+// pixels, origin bottom left): x, y, width, height.
+std::array<int, 4> fitMapLegendBar(int width);
 
 }  // namespace vestora

@@ -130,7 +130,7 @@ TEST(CliRender, TheFitMapColoursTheGarmentAndShowsItsScale) {
   ASSERT_EQ(map.width, w);
   // The legend's bar: blue at its loose end, light in the middle, red at its
   // tight end (the picture's rows run from the top).
-  const auto [bx, by, bw, bh] = fitMapLegendBar(w, h);
+  const auto [bx, by, bw, bh] = fitMapLegendBar(w);
   auto at = [&](const Image& image, int x, int glY) {
     const std::uint8_t* p = image.pixel(x, h - 1 - glY);
     return std::array<int, 3>{p[0], p[1], p[2]};
