@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "avatar/avatar_table.h"
+#include "avatar/environments.h"
 #include "avatar/skeleton.h"
 #include "avatar/triangle_tree.h"
 #include "formats/model_loader.h"
@@ -187,6 +188,10 @@ class Avatar {
   const BodyTriangleTree& triangleTree();
 
   std::string dataFile(std::string_view path) const;
+
+  // The scene environments, read once at the view's start-up.
+  EnvironmentModels environments;
+  void LoadEnvironments() { environments = vestora::LoadEnvironments(root_); }
 
  private:
   Result<void> load(std::string_view path, bool clearGarments, const AvatarEntry* entry);

@@ -29,6 +29,28 @@ void wrapAngles(ViewCamera& camera) {
   if (camera.roll > 360) camera.roll -= 360;
 }
 
+void nextScene(int& step, SceneChoice& scene, ViewCamera& camera) {
+  switch (((step % 3) + 3) % 3) {
+    case 0:
+      scene = {true, false, false};
+      if (camera.distance < kSkyFarthest) camera.distance = kSkyFarthest;
+      break;
+    case 1:
+      scene = {false, true, false};
+      camera.distance = kRoomDistance;
+      break;
+    default:
+      scene = {false, false, true};
+      camera.distance = kBeachDistance;
+      break;
+  }
+  // The fourth press lands on the sky dome and clears it at once: no scene.
+  if (++step >= 4) {
+    scene = {};
+    step = 0;
+  }
+}
+
 float foldAzimuth(float azimuth) {
   float a = azimuth;
   const float turns = std::floor(std::abs(a) / 360.0f);

@@ -46,6 +46,15 @@ float clampElevation(float elevation);
 // The frame's angle wrap: each angle above 360 loses 360 once.
 void wrapAngles(ViewCamera& camera);
 
+// Camera distances of the scenes: the room and the beach put the camera at
+// their distance, the sky dome only keeps it within its far limit.
+inline constexpr float kRoomDistance = -32, kBeachDistance = -34, kSkyFarthest = -37;
+
+// One press of "场景" at cycle position `step`: the sky dome, the room, the
+// beach, then no scene, and round again. Sets the scene flags and the
+// camera distance and advances `step`.
+void nextScene(int& step, SceneChoice& scene, ViewCamera& camera);
+
 // The azimuth folded into (−360, 0] the way the lens flare reads it.
 float foldAzimuth(float azimuth);
 

@@ -149,6 +149,18 @@ std::vector<std::string> GlView::LoadViewResources() {
   for (std::size_t i = 0; i < 3; ++i) picture(kLogo1Pictures[i], gl_->logos[0][i]);
   picture(kBackdropPicture, gl_->backdrop);
   for (std::size_t i = 0; i < 3; ++i) picture(kLogo2Pictures[i], gl_->logos[1][i]);
+
+  // The scene environments, the lake floor and the lens flare.
+  avatar_.LoadEnvironments();
+  for (std::size_t i = 0; i < kEnvironmentCount; ++i)
+    if (!avatar_.environments.problems[i].empty())
+      problems.push_back(avatar_.environments.problems[i]);
+  for (std::string& problem : gl_->environment.Load(avatar_.environments, root_))
+    problems.push_back(std::move(problem));
+  if (gl_->environment.InitFloor(root_) && !gl_->environment.floorReady())
+    problems.push_back(dataPath(root_, kLakePicture) + ", " + dataPath(root_, kFloorLightMap) +
+                       ": the lake floor's pictures cannot be read");
+  if (!gl_->flare.Load(root_)) problems.push_back("the lens flare's pictures cannot be read");
   return problems;
 }
 
@@ -157,6 +169,8 @@ void GlView::ReleaseGL() {
   font_->Close();
   gl_->body.release();
   gl_->accessories.release();
+  gl_->environment.release();
+  gl_->flare.release();
   deleteTexture(gl_->backdrop);
   for (auto& quad : gl_->logos)
     for (unsigned& t : quad) deleteTexture(t);
@@ -282,7 +296,12 @@ void GlView::drawFrame(bool withOverlay) {
   // under its text at the end, where it can be fitted to the view).
   wrapAngles(camera);
   drawBackdrop();
-  drawLogos();
+  // A scene covers the whole view: its logos come after it (below).
+  const std::optional<Environment> environment = chosenEnvironment();
+  if (!environment)
+    drawLogos();
+  else
+    glEnable(GL_LIGHTING);  // as the logos leave it
 
   // 6. The camera.
   glPushMatrix();
@@ -296,16 +315,54 @@ void GlView::drawFrame(bool withOverlay) {
   glGetIntegerv(GL_VIEWPORT, matrices_.viewport.data());
   matrices_.valid = true;
 
-  // 7. Body (the environments, which draw the body with its mirror image,
-  // take this place once a scene is chosen).
-  if (environmentOn && bodyShown) gl_->body.DrawBody(avatar_);
+  // 7. Body, or the environment chosen, which draws the body (and under
+  // the sky dome its mirror image).
+  sceneDrawn_.reset();
+  if (environmentOn) {
+    if (environment)
+      drawEnvironment(*environment);
+    else if (bodyShown)
+      gl_->body.DrawBody(avatar_);
+  }
 
   // 8. Picking: pick point B gives the freehand tools their skin point
   // (pick point A, the garments, comes with the wardrobe).
   pickForTools();
 
-  // 9. The dressed garments: kept layers under the worn one; a garment
-  // still to be sewn as its pattern pieces.
+  // 9. The dressed garments.
+  drawGarments();
+
+  // 10. Scene objects.
+  if (!sceneObjects_->empty()) sceneObjects_->DrawSceneObjects();
+
+  // 11. Measurement marks, then the freehand tools' marks.
+  drawMeasureMarks();
+  drawFreehandMarks(freehand);
+
+  // 12. Accessories with their pick tests.
+  if (accessoriesOn) drawAccessories();
+
+  // 13. The lens flare, under the sky dome while the camera faces the sun.
+  flareDrawn_ = false;
+  if (sceneDrawn_ == Environment::Sky && flareAzimuth(camera.azimuth)) {
+    glPushMatrix();
+    gl_->flare.light = kFlareLight;
+    gl_->flare.Update();
+    flareDrawn_ = gl_->flare.Render([this] { host_.prepareReadPixels(); });
+    glPopMatrix();
+  }
+
+  // 14.
+  pickA_ = {};
+  pickB_ = {};
+  glPopMatrix();
+  if (environment) drawLogos();
+  drawOverlays(withOverlay);
+}
+
+void GlView::drawGarments() {
+  // The kept layers under the worn garment; a garment still to be sewn as
+  // its pattern pieces.
   GarmentLook layerLook;
   layerLook.colour = kLayerFabricColour;
   layerLook.depthPull = kLayerDepthPull;
@@ -323,23 +380,9 @@ void GlView::drawFrame(bool withOverlay) {
     }
     DrawGarment(tryOn_->garment(), worn);
   }
+}
 
-  // 10. Scene objects.
-  if (!sceneObjects_->empty()) sceneObjects_->DrawSceneObjects();
-
-  // 11. Measurement marks, then the freehand tools' marks.
-  drawMeasureMarks();
-  drawFreehandMarks(freehand);
-
-  // 12. Accessories with their pick tests (13., the lens flare under the
-  // sky dome, comes with the scenes).
-  if (accessoriesOn) drawAccessories();
-
-  // 14.
-  pickA_ = {};
-  pickB_ = {};
-  glPopMatrix();
-
+void GlView::drawOverlays(bool withOverlay) {
   // 15. The snapshot rectangle being dragged.
   if (snapshotMode && withOverlay) {
     glMatrixMode(GL_PROJECTION);

@@ -145,9 +145,11 @@ class GlView {
   // font cannot be opened; the error then says why (the sheet has no text).
   Result<void> InitGL(int width, int height);
   // Display lists 1 (axis cross) and 10 (marker cube), the sheet backdrop
-  // into texture slot 5, the logo textures and the backdrop texture.
-  // Returns the problems met (missing or unreadable pictures); the view
-  // draws without the missing textures.
+  // into texture slot 5, the logo textures and the backdrop texture; the
+  // scene environments with their pictures, the lake floor and the lens
+  // flare. Returns the problems met (missing or unreadable pictures and
+  // models); the view draws without the missing textures, and a scene
+  // whose model is missing stays unavailable.
   std::vector<std::string> LoadViewResources();
   // Deletes every texture, display list and the font's glyphs. Needs the
   // context current; safe to call twice. The destructor frees only memory.
@@ -260,9 +262,27 @@ class GlView {
   // cancelled or the file could not be written (which is reported).
   std::optional<std::string> TakeSnapshot();
 
+  // ---- scenes ---------------------------------------------------------------
+  // "场景": the next scene of the cycle sky dome, room, beach, none, with
+  // the camera distance each takes; the view is redrawn. When the scene
+  // reached cannot be shown (its model is missing) the message names the
+  // model and the plain backdrop stays.
+  void NextScene();
+  // Whether a scene can be drawn: its model was read (and the view's GL
+  // resources are loaded).
+  bool sceneAvailable(Environment e) const;
+  // The scene drawn by the last frame's environment step, if any.
+  std::optional<Environment> sceneDrawn() const { return sceneDrawn_; }
+  // Whether the last frame drew the lens flare.
+  bool flareDrawn() const { return flareDrawn_; }
+  // Draws the lake's reflection (on; off only to compare frames).
+  void setMirrorEnabled(bool on);
+  bool multitextureOk() const;
+
   // ---- state ----------------------------------------------------------------
   ViewCamera camera;
   SceneChoice scene;
+  int sceneStep = 0;  // position in the scene cycle
   bool snapshotMode = false;
   bool measurementSheet = false;
   bool environmentOn = true;
@@ -328,7 +348,12 @@ class GlView {
   void drawBackdrop();
   void drawLogos();
   void drawMeasureMarks();
-  void drawAccessories();
+  // Draws the accessories; with `pick`, tests each against pick point B.
+  void drawAccessories(bool pick = true);
+  void drawGarments();
+  void drawOverlays(bool withOverlay);
+  void drawEnvironment(Environment e);
+  std::optional<Environment> chosenEnvironment() const;
   void pickForTools();
   void finishStroke(int x, int y);
   void rememberDragStart(int x, int y);
@@ -374,6 +399,8 @@ class GlView {
   double breathStartMs_ = 0;
   bool idleResume_ = false;
   bool idleProblemShown_ = false;
+  std::optional<Environment> sceneDrawn_;
+  bool flareDrawn_ = false;
   double lastDrawMs_ = 0, lastDrawEndMs_ = 0;  // the last frame's drawing time and end
   struct IdleStats;
   std::unique_ptr<IdleStats> idleStats_;

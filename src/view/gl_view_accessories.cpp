@@ -6,10 +6,10 @@
 
 namespace vestora {
 
-void GlView::drawAccessories() {
+void GlView::drawAccessories(bool pick) {
   Accessories& a = *accessories_;
   std::optional<Vec3f> from, to;
-  if (pickB_.set() && matrices_.valid) {
+  if (pick && pickB_.set() && matrices_.valid) {
     from = unprojectWindowPoint(matrices_, pickB_.x, pickB_.y, 0.0);
     to = unprojectWindowPoint(matrices_, pickB_.x, pickB_.y, 1.0);
   }

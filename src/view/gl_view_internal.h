@@ -8,7 +8,9 @@
 
 #include "view/accessory_drawing.h"
 #include "view/body_drawing.h"
+#include "view/environment_drawing.h"
 #include "view/gl_view.h"
+#include "view/lens_flare.h"
 
 namespace vestora {
 
@@ -18,6 +20,8 @@ struct GlView::Gl {
   std::array<unsigned, 10> slots{};
   BodyDrawer body;
   AccessoryDrawer accessories;
+  EnvironmentDrawer environment;
+  LensFlare flare;
   // The fabric picture of the worn garment: asked for by the try-on,
   // loaded at the next frame (while the context is current).
   std::string garmentTextureWanted, garmentTextureLoaded;

@@ -338,6 +338,70 @@ Result<Image> readTga(const std::string& path) {
   return decodeTga(bytes.value(), path);
 }
 
+Result<Image> decodeBmp(std::span<const std::uint8_t> bytes, const std::string& source) {
+  constexpr std::size_t kFileHeader = 14, kInfoHeader = 40;
+  if (bytes.size() < kFileHeader + kInfoHeader || bytes[0] != 'B' || bytes[1] != 'M')
+    return makeError(source, "not a BMP file");
+  auto u32 = [&](std::size_t at) {
+    return static_cast<std::uint32_t>(bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16)) |
+           (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+  };
+  auto u16 = [&](std::size_t at) {
+    return static_cast<unsigned>(bytes[at] | (bytes[at + 1] << 8));
+  };
+  const std::uint32_t pixelOffset = u32(10);
+  const std::uint32_t infoSize = u32(14);
+  const auto width = static_cast<std::int32_t>(u32(18));
+  const auto rawHeight = static_cast<std::int32_t>(u32(22));
+  const unsigned bits = u16(28);
+  const std::uint32_t compression = u32(30);
+  if (infoSize < kInfoHeader) return makeError(source, "BMP with an old-style header");
+  if (compression != 0) return makeError(source, "compressed BMP (uncompressed only)");
+  if (bits != 24 && bits != 32)
+    return makeError(source,
+                     "BMP with " + std::to_string(bits) + " bits per pixel (24 or 32 only)");
+  const bool topDown = rawHeight < 0;
+  const std::int64_t height = topDown ? -static_cast<std::int64_t>(rawHeight) : rawHeight;
+  if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide)
+    return makeError(source, "BMP picture size " +
+                                 sizeText(static_cast<std::uint64_t>(std::max(width, 0)),
+                                          static_cast<std::uint64_t>(height)) +
+                                 " is out of range");
+  const std::size_t components = bits / 8;
+  const std::size_t rowBytes = (static_cast<std::size_t>(width) * components + 3) / 4 * 4;
+  const auto rows = static_cast<std::size_t>(height);
+  if (pixelOffset > bytes.size() || (bytes.size() - pixelOffset) / rowBytes < rows)
+    return makeError(source, "the BMP file ends before its " +
+                                 sizeText(static_cast<std::uint64_t>(width), rows) + " pixels do");
+  Image image;
+  image.width = width;
+  image.height = static_cast<int>(height);
+  image.components = static_cast<int>(components);
+  const std::size_t outRow = static_cast<std::size_t>(width) * components;
+  image.pixels.resize(outRow * rows);
+  for (std::size_t y = 0; y < rows; ++y) {
+    // Output row 0 is the bottom of the picture.
+    const std::size_t fileRow = topDown ? rows - 1 - y : y;
+    const std::uint8_t* in = bytes.data() + pixelOffset + fileRow * rowBytes;
+    std::uint8_t* out = &image.pixels[y * outRow];
+    for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x) {
+      const std::uint8_t* p = in + x * components;
+      std::uint8_t* q = out + x * components;
+      q[0] = p[2];
+      q[1] = p[1];
+      q[2] = p[0];
+      if (components == 4) q[3] = p[3];
+    }
+  }
+  return image;
+}
+
+Result<Image> readBmp(const std::string& path) {
+  auto bytes = readFileBytes(path, kMaxPictureFileBytes);
+  if (!bytes) return bytes.error();
+  return decodeBmp(bytes.value(), path);
+}
+
 int roundTextureSide(int size, int maxSize) {
   if (size > maxSize) return maxSize;
   if (size <= 1) return 1;

@@ -1,5 +1,5 @@
 // Decoding and encoding of the picture files the view reads and writes:
-// JPEG (libjpeg), PNG (libpng) and uncompressed true-colour TGA, and the
+// JPEG (libjpeg), PNG (libpng), uncompressed true-colour TGA and BMP, and the
 // square power-of-two rule and the resampling that resource pictures go
 // through before they become textures. No GL here.
 //
@@ -67,6 +67,14 @@ Result<std::vector<std::uint8_t>> encodePng(const std::uint8_t* rgbBottomUp, int
 Result<Image> decodeTga(std::span<const std::uint8_t> bytes,
                         const std::string& source = "<memory>");
 Result<Image> readTga(const std::string& path);
+
+// Uncompressed Windows bitmaps (BI_RGB) of 24 or 32 bits per pixel, with
+// rows bottom-up or top-down in the file. The result is RGB (or RGBA for 32
+// bits) with rows from the bottom of the picture to the top, the order a
+// texture's rows take.
+Result<Image> decodeBmp(std::span<const std::uint8_t> bytes,
+                        const std::string& source = "<memory>");
+Result<Image> readBmp(const std::string& path);
 
 // One side of a resource texture: the nearest power of two,
 // 2^⌊log2(size) + 0.5⌋, when size ≤ maxSize, else maxSize.

@@ -242,7 +242,7 @@ Result<std::unique_ptr<OffscreenContext>> OffscreenContext::create(int width, in
     if (auto r = state->draw.create(state->api, width, height, 0, true); !r) return r.error();
   state->multisampled = samples > 0;
   if (state->multisampled)
-    if (auto r = state->resolved.create(state->api, width, height, 0, false); !r) return r.error();
+    if (auto r = state->resolved.create(state->api, width, height, 0, true); !r) return r.error();
   state->bindForDrawing();
   glViewport(0, 0, width, height);
   if (state->multisampled) glEnable(GL_MULTISAMPLE);
@@ -267,8 +267,9 @@ void OffscreenContext::resolve() {
   // The blit obeys the scissor test; the whole frame is wanted.
   GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
   glDisable(GL_SCISSOR_TEST);
-  s.api.blitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
-                        GL_NEAREST);
+  // Depth too: the lens flare reads it to see whether its light is covered.
+  s.api.blitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_,
+                        GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, GL_NEAREST);
   if (scissor) glEnable(GL_SCISSOR_TEST);
   s.bindForDrawing();
 }

@@ -30,8 +30,8 @@ class OffscreenContext {
   int height() const { return height_; }
   int samples() const { return samples_; }
 
-  // Makes the frame drawn so far readable by glReadPixels (resolving the
-  // samples); drawing goes on into the same frame.
+  // Makes the frame drawn so far, colour and depth, readable by
+  // glReadPixels (resolving the samples); drawing goes on into the same frame.
   void resolve();
   // RGB bytes of the whole frame, rows bottom to top (as glReadPixels gives them).
   std::vector<std::uint8_t> readRgb();

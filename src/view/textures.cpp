@@ -41,7 +41,7 @@ GLint maxTextureSize() {
 
 }  // namespace
 
-Result<void> makeResourceTexture(const Image& image, unsigned& texture) {
+Result<void> makeResourceTexture(const Image& image, unsigned& texture, bool mipmaps) {
   const auto side = squareTextureSide(image.width, image.height, maxTextureSize());
   if (!side)
     return makeError("<picture>", "a " + std::to_string(image.width) + " x " +
@@ -53,18 +53,23 @@ Result<void> makeResourceTexture(const Image& image, unsigned& texture) {
   glGenTextures(1, &name);
   if (name == 0) return makeError("<picture>", "glGenTextures gave no texture name");
   glBindTexture(GL_TEXTURE_2D, name);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                  mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   const TightUnpack unpack;
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, *side, *side, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  if (mipmaps)
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, *side, *side, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  else
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, *side, *side, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 rgba.data());
   texture = name;
   return {};
 }
 
-Result<void> LoadResourceTexture(std::string_view root, int id, unsigned& texture) {
+Result<void> LoadResourceTexture(std::string_view root, int id, unsigned& texture, bool mipmaps) {
   auto image = LoadJpeg(dataPath(root, pictureResourcePath(id)));
   if (!image) return image.error();
-  auto made = makeResourceTexture(image.value(), texture);
+  auto made = makeResourceTexture(image.value(), texture, mipmaps);
   if (!made) return makeError(dataPath(root, pictureResourcePath(id)), made.error().what);
   return {};
 }
@@ -156,6 +161,21 @@ bool LoadTgaTexture(TextureRecord& record, const std::string& path) {
   record.texture = name;
   record.pixels = std::move(image->pixels);
   return true;
+}
+
+unsigned LoadBmpTexture(const std::string& path) {
+  auto image = readBmp(path);
+  if (!image) return 0;
+  const GLenum format = image->components == 4 ? GL_RGBA : GL_RGB;
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  const TightUnpack unpack;
+  glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), image->width, image->height, 0, format,
+               GL_UNSIGNED_BYTE, image->pixels.data());
+  return name;
 }
 
 void deleteTexture(unsigned& texture) {

@@ -28,12 +28,14 @@ struct TextureRecord {
 // texture: each side rounded to the nearest power of two (or
 // GL_MAX_TEXTURE_SIZE when larger), the picture scaled to it and flipped so
 // that texture coordinate (0, 0) is its bottom left; linear filters, no
-// mipmaps. Fails, leaving `texture` as it was, when the picture is missing
-// or broken or the two rounded sides differ.
-Result<void> LoadResourceTexture(std::string_view root, int id, unsigned& texture);
+// mipmaps (or with mipmaps and trilinear filtering when `mipmaps`, for
+// pictures seen at a slant such as floors). Fails, leaving `texture` as it
+// was, when the picture is missing or broken or the two rounded sides differ.
+Result<void> LoadResourceTexture(std::string_view root, int id, unsigned& texture,
+                                 bool mipmaps = false);
 
 // A texture from a picture already decoded, by the same rule.
-Result<void> makeResourceTexture(const Image& image, unsigned& texture);
+Result<void> makeResourceTexture(const Image& image, unsigned& texture, bool mipmaps = false);
 
 // The JPEG at `path` into slots[index], with mipmaps (GL_LINEAR_MIPMAP_NEAREST,
 // linear magnification). Fails on an empty path, an index outside `slots`,
@@ -53,6 +55,10 @@ unsigned LoadPngTexture(const std::string& path, int wrap, int minFilter, int ma
 // An uncompressed true-colour TGA file into `record`: RGB or RGBA, linear
 // filters, no mipmaps. False (record untouched) for any other file.
 bool LoadTgaTexture(TextureRecord& record, const std::string& path);
+
+// A 24- or 32-bit BMP file as an RGB (RGBA) texture with linear filters.
+// 0 when the file cannot be read.
+unsigned LoadBmpTexture(const std::string& path);
 
 // Deletes a texture name and sets it to 0 (nothing for 0).
 void deleteTexture(unsigned& texture);

@@ -82,6 +82,79 @@ TEST(Tga, RefusesOtherKindsShortAndLyingFiles) {
   EXPECT_FALSE(readTga("/nonexistent/file.tga"));
 }
 
+// A BI_RGB bitmap of `width` × `height` (negative: top-down rows) whose
+// pixel (x, row r of the file) is (r, x, 7) in red, green, blue.
+std::vector<std::uint8_t> bmpFile(int width, int height, int bits) {
+  const int rows = std::abs(height);
+  const int rowBytes = (width * bits / 8 + 3) / 4 * 4;
+  std::vector<std::uint8_t> b(54, 0);
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, static_cast<std::uint32_t>(54 + rowBytes * rows));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<std::uint32_t>(width));
+  put32(22, static_cast<std::uint32_t>(height));
+  b[26] = 1;
+  b[28] = static_cast<std::uint8_t>(bits);
+  for (int r = 0; r < rows; ++r) {
+    for (int x = 0; x < width; ++x) {
+      b.insert(b.end(), {7, static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(r)});
+      if (bits == 32) b.push_back(200);
+    }
+    b.resize(b.size() + static_cast<std::size_t>(rowBytes - width * bits / 8), 0xEE);
+  }
+  return b;
+}
+
+TEST(Bmp, RowsComeBottomUpWhateverTheFileOrderAndPaddingIsSkipped) {
+  // 3 pixels of 24 bits: 9 bytes, padded to 12 a row.
+  auto up = decodeBmp(bmpFile(3, 2, 24));
+  ASSERT_TRUE(up) << up.error().message();
+  EXPECT_EQ(up->components, 3);
+  EXPECT_EQ(up->width, 3);
+  EXPECT_EQ(up->height, 2);
+  // File row 0 is the bottom of a bottom-up bitmap.
+  EXPECT_EQ(up->pixel(2, 0)[0], 0);
+  EXPECT_EQ(up->pixel(2, 0)[1], 2);
+  EXPECT_EQ(up->pixel(2, 0)[2], 7);
+  EXPECT_EQ(up->pixel(1, 1)[0], 1);
+
+  // A top-down bitmap: file row 0 is the top, so it ends up last.
+  auto down = decodeBmp(bmpFile(3, -2, 24));
+  ASSERT_TRUE(down);
+  EXPECT_EQ(down->height, 2);
+  EXPECT_EQ(down->pixel(0, 1)[0], 0);
+  EXPECT_EQ(down->pixel(0, 0)[0], 1);
+
+  auto alpha = decodeBmp(bmpFile(2, 2, 32));
+  ASSERT_TRUE(alpha);
+  EXPECT_EQ(alpha->components, 4);
+  EXPECT_EQ(alpha->pixel(1, 1)[3], 200);
+}
+
+TEST(Bmp, RefusesWhatItCannotReadWithoutReadingPastTheEnd) {
+  auto truncated = bmpFile(8, 8, 24);
+  truncated.resize(truncated.size() - 5);
+  EXPECT_FALSE(decodeBmp(truncated));
+  auto compressed = bmpFile(2, 2, 24);
+  compressed[30] = 1;  // run-length encoded
+  EXPECT_FALSE(decodeBmp(compressed));
+  EXPECT_FALSE(decodeBmp(bmpFile(2, 2, 16)));
+  auto huge = bmpFile(2, 2, 24);
+  huge[21] = 0x7F;  // a width of two thousand million
+  EXPECT_FALSE(decodeBmp(huge));
+  auto offset = bmpFile(2, 2, 24);
+  offset[13] = 0x7F;  // pixels far beyond the file
+  EXPECT_FALSE(decodeBmp(offset));
+  EXPECT_FALSE(decodeBmp(bmpFile(0, 2, 24)));
+  EXPECT_FALSE(decodeBmp(asBytes(std::string("BM and nothing else"))));
+  EXPECT_FALSE(readBmp("/nonexistent/file.bmp"));
+}
+
 TEST(Jpeg, WriteThenLoadKeepsSizeAndColoursUpright) {
   TempDir dir;
   // Rows bottom to top: the bottom half blue, the top half red.

@@ -60,9 +60,9 @@ inline std::filesystem::path generatedRoot() {
   return VESTORA_TEST_ROOT;
 }
 
-// An application root of its own: the generated model folders and garments
-// linked in, test pictures for the view's picture resources, the sheet
-// backdrop and a TrueType font copied in as "\vrinda.ttf".
+// An application root of its own: the generated model folders, garments and
+// scene pictures linked in, test pictures for the view's other picture
+// resources, the sheet backdrop and a TrueType font copied in as "\vrinda.ttf".
 class ViewTestRoot {
  public:
   ViewTestRoot() {
@@ -77,6 +77,15 @@ class ViewTestRoot {
     fs::create_directories(base / "data");
     for (const auto& [id, colour] : testPictureColours())
       writeBytes(dataPath(base.string(), pictureResourcePath(id)), flatJpeg(64, 64, colour));
+    // The scenes' pictures, the lake's and the lens flare's, as generated.
+    for (int id = 602; id <= 607; ++id) {
+      const fs::path picture = dataPath(generatedRoot().string(), pictureResourcePath(id));
+      if (fs::exists(picture))
+        fs::create_symlink(picture, dataPath(base.string(), pictureResourcePath(id)));
+    }
+    for (const char* folder : {"scene", "lens"})
+      if (fs::is_directory(generatedRoot() / "data" / folder))
+        fs::create_directory_symlink(generatedRoot() / "data" / folder, base / "data" / folder);
     fs::remove(base / "model" / "ChineseFonts.jpg");
     writeBytes(base / "model" / "ChineseFonts.jpg", flatJpeg(64, 64, kSheetBackdropColour));
     fs::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", base / "vrinda.ttf");

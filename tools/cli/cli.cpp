@@ -198,6 +198,7 @@ const std::map<std::string, Command>& commands() {
          "--elevation",    "--distance",    "--frames", "--tool",         "--points",
          "--unit",         "--region",      "--amount", "--pose",         "--breath-frame",
          "--hair",         "--wear",        "--shoe",   "--sock",         "--lens-colour",
+         "--scene",
          "--frame-colour", "--transparency"},
         runRender}},
 #endif

@@ -34,7 +34,8 @@ const char* const kRenderHelp =
     "                          [--pose standard|bag|walk|stand] [--breath-frame K]\n"
     "                          [--hair NAME|none] [--wear NAME] [--shoe NAME] [--sock NAME]\n"
     "                          [--lens-colour RRGGBB] [--frame-colour RRGGBB]\n"
-    "                          [--transparency T] [--fit-map] [--no-multisample]\n"
+    "                          [--transparency T] [--fit-map] [--scene none|sky|room|beach]\n"
+    "                          [--no-multisample]\n"
     "Draws one frame of the 3D view without a display, as the program draws it: the\n"
     "backdrop, the logo buttons, the body (shaped like the body editor does with --height,\n"
     "--weight, --month) and the garment put on as 'fit' does, seen from the view's camera\n"
@@ -62,7 +63,10 @@ const char* const kRenderHelp =
     "\"nvnecklace.jpg\", \"Bag.jpg\" in the bag pose). --lens-colour, --frame-colour and\n"
     "--transparency (0 to 1) set the glasses' look as the accessory page does.\n"
     "--fit-map colours the garment by the stretch of its cloth (blue loose, red tight)\n"
-    "and draws the scale's legend, as the wardrobe's fit map does.\n";
+    "and draws the scale's legend, as the wardrobe's fit map does.\n"
+    "--scene shows an environment behind her as the settings' scene button does: the\n"
+    "sky dome over a lake that mirrors her (with the sun's lens flare at azimuth -95\n"
+    "to -70), the room (camera distance -32) or the beach (-34); --distance overrides.\n";
 
 namespace {
 
@@ -242,6 +246,11 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
     err << "vestora-cli: no shaping region \"" << *regionArg << "\" (see 'shape --help')\n";
     bad = true;
   }
+  const auto sceneName = args.value("--scene").value_or("none");
+  if (sceneName != "none" && sceneName != "sky" && sceneName != "room" && sceneName != "beach") {
+    err << "vestora-cli: --scene is none, sky, room or beach, not \"" << sceneName << "\"\n";
+    bad = true;
+  }
   const auto unit = args.value("--unit");
   if (unit && *unit != "cm" && *unit != "inch") {
     err << "vestora-cli: --unit is cm or inch\n";
@@ -346,6 +355,20 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
     err << "vestora-cli: warning: no sheet text: " << opened.error().message() << '\n';
   for (const std::string& problem : view.LoadViewResources())
     err << "vestora-cli: warning: " << problem << '\n';
+  if (sceneName != "none") {
+    // As the scene button does: press until the scene comes.
+    const std::string names[3] = {"sky", "room", "beach"};
+    while (!(sceneName == names[0] && view.scene.skyShown) &&
+           !(sceneName == names[1] && view.scene.roomShown) &&
+           !(sceneName == names[2] && view.scene.beachShown))
+      nextScene(view.sceneStep, view.scene, view.camera);
+    const auto e = static_cast<Environment>(view.scene.skyShown ? 0 : view.scene.roomShown ? 1 : 2);
+    if (!view.sceneAvailable(e)) {
+      err << "vestora-cli: the scene \"" << sceneName
+          << "\" cannot be shown: " << view.avatar().environments.problem(e) << '\n';
+      return kBadInput;
+    }
+  }
   if (azimuth) view.camera.azimuth = *azimuth;
   if (elevation) view.camera.elevation = clampElevation(*elevation);
   if (distance) view.camera.distance = *distance;
@@ -406,6 +429,7 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
   std::snprintf(line, sizeof line, "wrote %s: %d x %d pixels, frame drawn in %.1f ms\n",
                 outPath->c_str(), *width, *height, firstMs);
   out << line << toolLine;
+  if (view.flareDrawn()) out << "lens flare drawn\n";
   if (frames > 1) {
     std::snprintf(line, sizeof line, "%d more frames: %.2f ms each\n", frames - 1,
                   laterMs / (frames - 1));
