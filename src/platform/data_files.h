@@ -23,6 +23,9 @@ inline constexpr std::string_view kHelpDocument = "\\澄镜衣坊帮助文件.pd
 inline constexpr std::string_view kDrapeSound = "\\data\\avator.wav";
 inline constexpr std::string_view kTakeOffSound = "\\data\\recycle.wav";
 
+// The program's background music.
+inline constexpr std::string_view kDefaultMusic = "\\data\\theme2.mp3";
+
 // The garment's detail picture when it has none of its own.
 inline constexpr std::string_view kNoDetailPicture = "\\pattern\\Sorry.jpg";
 

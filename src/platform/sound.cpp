@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/data_path.h"
+#include "platform/mixer_device.h"
 #include "platform/root_dir.h"
 
 namespace vestora {
@@ -42,7 +43,9 @@ void silenceAlsa() {
   if (setHandler) setHandler(&quietAlsaHandler);
 }
 
-bool openMixer() {
+}  // namespace
+
+bool detail::openMixer() {
   Mixer& m = mixer();
   if (m.tried) return m.open;
   m.tried = true;
@@ -56,10 +59,8 @@ bool openMixer() {
   return true;
 }
 
-}  // namespace
-
 void PlayDataSound(std::string_view root, std::string_view relativePath) {
-  if (!openMixer()) return;
+  if (!detail::openMixer()) return;
   const std::string path = dataPath(root, relativePath);
   Mixer& m = mixer();
   Mix_Chunk*& chunk = m.chunks[path];
@@ -76,7 +77,7 @@ void PlayDataSound(std::string_view relativePath) {
 }
 
 bool soundAvailable() {
-  return openMixer();
+  return detail::openMixer();
 }
 
 void closeSound() {
@@ -85,6 +86,7 @@ void closeSound() {
     m.tried = false;
     return;
   }
+  detail::releaseMusic();
   Mix_HaltChannel(-1);
   for (auto& [path, chunk] : m.chunks) Mix_FreeChunk(chunk);
   m.chunks.clear();

@@ -17,7 +17,8 @@ void PlayDataSound(std::string_view relativePath);
 // Whether the audio device could be opened (opens it if not yet tried).
 bool soundAvailable();
 
-// Stops every sound, frees them and closes the audio device (at exit).
+// Stops every sound and the music, frees them and closes the audio device
+// (at exit). The next sound opens the device again.
 void closeSound();
 
 }  // namespace vestora

@@ -1,6 +1,6 @@
 // Small pictures and sounds the content generator writes: the eyelash strip
-// texture, the fabric textures and the theme chime, and the file encodings
-// they are stored in.
+// texture, the fabric textures, the theme chime and the background music,
+// and the file encodings they are stored in.
 // Everything here is deterministic: the same arguments give the same bytes
 // on every machine.
 #pragma once
@@ -117,5 +117,31 @@ std::vector<std::int16_t> garmentSwish(int sampleRate);
 // A garment put on and draped: a short rustle of cloth under a gentle
 // rising two-note chime (E5 then B5), 0.7 s, peaking at −8 dBFS.
 std::vector<std::int16_t> drapeChime(int sampleRate);
+
+// The default background music: a calm piece in D major at 84 beats a
+// minute, 21 bars of 4/4 (60 s): a two-bar intro, an eight-bar theme, an
+// eight-bar bridge and a held ending that fades to silence. An electric
+// piano doubled by a glass bell plays the tune over a warm pad, the piano's
+// chords and a round bass, with an echo on the tune and a reverb on all but
+// the bass. Returns interleaved stereo samples (left, right, left, …),
+// kThemeMusicSeconds long, peaking at -3 dBFS. Throws std::invalid_argument
+// when `sampleRate` is outside 22050 to 192000.
+inline constexpr int kThemeMusicRate = 44100;
+inline constexpr double kThemeMusicBeatsPerMinute = 84;
+inline constexpr int kThemeMusicBars = 21;
+inline constexpr double kThemeMusicSeconds = kThemeMusicBars * 4 * 60.0 / kThemeMusicBeatsPerMinute;
+std::vector<std::int16_t> themeMusic(int sampleRate);
+
+// An MPEG audio layer III stream of 16-bit samples (`interleaved`: left,
+// right, left, … for two channels), at a constant `kbps` (the encoder
+// rounds it to the nearest rate the format has). The first frame is the
+// encoder's info frame, which gives decoders the exact length, so they play
+// back exactly the samples given; there is no ID3 tag. The same arguments
+// give the same bytes. Throws std::invalid_argument when `channels` is not
+// 1 or 2, the samples do not make whole frames, `sampleRate` is not an MPEG
+// rate (8000 to 48000 Hz) or `kbps` is outside 8 to 320, and
+// std::runtime_error when the encoder fails.
+std::vector<std::uint8_t> encodeMp3(const std::vector<std::int16_t>& interleaved, int channels,
+                                    int sampleRate, int kbps = 128);
 
 }  // namespace vestora::generate

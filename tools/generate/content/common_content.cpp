@@ -1,5 +1,5 @@
-// Files that belong to no body: the root marker sound, the camera sound and
-// the wardrobe's two sounds.
+// Files that belong to no body: the root marker sound, the camera sound, the
+// wardrobe's two sounds and the background music.
 #include "assets/assets.h"
 #include "content/generated.h"
 
@@ -11,6 +11,8 @@ void generateCommon(ContentRoot& root) {
   root.write("\\data\\CAMERA.wav", encodeWav(cameraShutter(rate), rate));
   root.write(std::string(data_files::kTakeOffSound), encodeWav(garmentSwish(rate), rate));
   root.write(std::string(data_files::kDrapeSound), encodeWav(drapeChime(rate), rate));
+  root.write(std::string(data_files::kDefaultMusic),
+             encodeMp3(themeMusic(kThemeMusicRate), 2, kThemeMusicRate));
 }
 
 }  // namespace vestora::generate
