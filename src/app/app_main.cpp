@@ -14,6 +14,7 @@
 #include "avatar/avatar_table.h"
 #include "platform/log.h"
 #include "platform/root_dir.h"
+#include "platform/sound.h"
 #include "ui/resource_bitmaps.h"
 
 namespace vestora::app {
@@ -110,6 +111,8 @@ int main(int argc, char** argv) {
     status = wxTheApp->OnRun();
     wxTheApp->OnExit();
   }
+  // The music and the sounds stop before the audio device closes.
+  vestora::closeSound();
   wxEntryCleanup();
   return status;
 }

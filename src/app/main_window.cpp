@@ -7,6 +7,7 @@
 
 #include "app/about_dialog.h"
 #include "app/body_edit_page.h"
+#include "app/env_settings_panel.h"
 #include "app/garment_panel.h"
 #include "app/gl_view_window.h"
 #include "app/panels.h"
@@ -141,6 +142,7 @@ Result<void> CFittingRoomDlg::Initialise() {
   settingsPanel_->rect.setBoth(initialPanelRect(w, h));
   settingsPanel_->Hide();
   settingsPanel_->SetMainDialog(this);
+  settingsPanel_->Attach(view_, controlPanel_->measurePage());
 
   browserPage_ = new CBrowserDlg(this);
   browserPage_->rect.setBoth(initialBrowserRect(w, h));

@@ -46,8 +46,6 @@ void SkinPanel::onPaint(wxPaintEvent&) {
   paintFrame(dc);
 }
 
-CEnvSettingsDlg::CEnvSettingsDlg(wxWindow* parent) : SkinPanel(parent, kResourceId) {}
-
 CBrowserDlg::CBrowserDlg(wxWindow* parent) : SkinPanel(parent, kResourceId) {
   InstallChildKeyRule(this);
 }

@@ -59,13 +59,6 @@ class SkinPanel : public wxPanel {
   bool wanted_ = true;
 };
 
-// The environment settings panel (resource 132).
-class CEnvSettingsDlg : public SkinPanel {
- public:
-  static constexpr int kResourceId = 132;
-  explicit CEnvSettingsDlg(wxWindow* parent);
-};
-
 // The control panel (resource 131): four tabs over three pages, the reset
 // button and the scale field.
 class CControlPanelDlg : public SkinPanel {

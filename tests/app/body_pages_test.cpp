@@ -23,6 +23,7 @@
 #include "app/measures_dialog.h"
 #include "app/page_widgets.h"
 #include "app/panels.h"
+#include "dialog_answers.h"
 #include "main_window_fixture.h"
 #include "test_support.h"
 #include "ui/skin_button.h"
@@ -260,22 +261,7 @@ TEST_F(BodyPagesTest, LinearDistanceFromTwoClicksOnTheBody) {
   EXPECT_FALSE(view().freehand.active());
 }
 
-// Types `path` into the file dialog that the next click opens, and saves.
-class FileDialogAnswer : public wxTimer {
- public:
-  explicit FileDialogAnswer(std::string path) : path_(std::move(path)) {}
-  void Notify() override {
-    wxUIActionSimulator sim;
-    sim.Char('a', wxMOD_CONTROL);
-    wxMilliSleep(100);
-    sim.Text(path_.c_str());
-    wxMilliSleep(200);
-    sim.Char(WXK_RETURN);
-  }
-
- private:
-  std::string path_;
-};
+using vestora::testing::FileDialogAnswer;
 
 TEST_F(BodyPagesTest, SaveWritesTheReportTheCommandLineWrites) {
   const std::filesystem::path folder = testFolder("body-pages-report");

@@ -20,6 +20,7 @@
 #include "avatar/avatar_table.h"
 #include "cli/cli.h"
 #include "cloth/try_on.h"
+#include "dialog_answers.h"
 #include "main_window_fixture.h"
 #include "store/loopback_server.h"
 #include "test_support.h"
@@ -32,17 +33,7 @@ namespace {
 using vestora::testing::Pump;
 using vestora::testing::PumpUntil;
 
-// Answers every question that comes up with its default button (Yes) by
-// the keyboard, as a user pressing Enter would, until stopped.
-class EnterPresser : public wxTimer {
- public:
-  void Notify() override {
-    wxUIActionSimulator sim;
-    sim.Char(WXK_RETURN);
-    ++presses;
-  }
-  int presses = 0;
-};
+using vestora::testing::EnterPresser;
 
 class GarmentPanelTest : public MainWindowFixture {
  protected:

@@ -2,7 +2,6 @@
 // events (XTest through wx's action simulator, the wheel through xdotool):
 // start-up with the avatar in the view, the toolbar and the panel slot,
 // sliding, the key routing, the sheet and snapshots, and the layout.
-#include "app/garment_panel.h"
 #include "app/main_window.h"
 
 #include <algorithm>
@@ -20,13 +19,15 @@
 #include <wx/uiaction.h>
 
 #include "app/body_edit_page.h"
+#include "app/env_settings_panel.h"
+#include "app/garment_panel.h"
 #include "app/gl_view_window.h"
 #include "app/panels.h"
 #include "main_window_fixture.h"
 #include "ui/resource_bitmaps.h"
-#include "view/body_pick.h"
 #include "ui/skin_button.h"
 #include "ui_test_support.h"
+#include "view/body_pick.h"
 
 namespace vestora::app {
 namespace {
@@ -54,7 +55,6 @@ class MainWindowTest : public MainWindowFixture {
     sim.Char(key, modifiers);
     Pump(150);
   }
-
 };
 
 // Pixels that differ clearly from the backdrop, which is grey to white.
