@@ -36,83 +36,96 @@ wxString fileName(const std::string& path) {
 CEnvSettingsDlg::CEnvSettingsDlg(wxWindow* parent)
     : SkinPanel(parent, kResourceId), musicTimer_(this) {
   InstallChildKeyRule(this);
+  // The controls scroll inside the panel's frame when the screen is short.
+  page_ = new wxScrolledWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                               wxBORDER_NONE | wxVSCROLL);
+  page_->SetBackgroundColour(palette::kPanel);
+  page_->SetScrollRate(0, 12);
+  wxWindow* const parentOfControls = page_;
   auto* page = new wxBoxSizer(wxVERTICAL);
-  auto* title = PageText(this, "环境设置", 18);
+  auto* title = PageText(parentOfControls, "环境设置", 18);
   title->SetId(kTitle);
   title->SetFont(PanelFont(18, true));
-  page->Add(title, 0, wxLEFT | wxTOP, 16);
-  page->Add(PageText(this, "试衣间的场景、音乐、测量单位和屏幕快照。", 13, kPageMuted), 0,
-            wxLEFT | wxRIGHT | wxTOP, 16);
+  page->Add(title, 0, wxLEFT | wxTOP, 10);
+  page->Add(PageText(parentOfControls, "试衣间的场景、音乐、测量单位和屏幕快照。", 13, kPageMuted),
+            0, wxLEFT | wxRIGHT | wxTOP, 8);
 
   auto header = [&](const char* caption, int id) {
-    auto* h = new SectionHeader(this, wxString::FromUTF8(caption), true, false);
+    auto* h = new SectionHeader(parentOfControls, wxString::FromUTF8(caption), true, false);
     if (id) h->SetId(id);
-    page->Add(h, 0, wxEXPAND | wxTOP, 16);
+    page->Add(h, 0, wxEXPAND | wxTOP, 12);
   };
 
   header("场景", kSceneLabel);
   auto* sceneRow = new wxBoxSizer(wxHORIZONTAL);
-  sceneRow->Add(makeButton(this, kScene, "场景", wxSize(120, 34), PanelButtonStyle::Primary,
-                           "换一个场景：天空与湖面、客厅、海滩、无"),
+  sceneRow->Add(makeButton(parentOfControls, kScene, "场景", wxSize(120, 34),
+                           PanelButtonStyle::Primary, "换一个场景：天空与湖面、客厅、海滩、无"),
                 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
-  sceneStatus_ = PageText(this, "", 13);
+  sceneStatus_ = PageText(parentOfControls, "", 13);
   sceneRow->Add(sceneStatus_, 1, wxALIGN_CENTER_VERTICAL);
-  page->Add(sceneRow, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 14);
-  page->Add(PageText(this, "每按一次换一个场景：天空与湖面、客厅、海滩，然后回到纯色背景。", 12,
-                     kPageMuted),
-            0, wxLEFT | wxRIGHT | wxTOP, 14);
+  page->Add(sceneRow, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 10);
+  page->Add(
+      PageText(parentOfControls, "每按一次换一个场景：天空与湖面、客厅、海滩，然后回到纯色背景。",
+               12, kPageMuted),
+      0, wxLEFT | wxRIGHT | wxTOP, 10);
 
   header("单位", kUnitLabel);
   auto* unitRow = new wxBoxSizer(wxHORIZONTAL);
   for (const auto& [id, label, tip] : {std::tuple{kCentimetres, "厘米", "测量结果以厘米显示"},
                                        std::tuple{kInches, "英寸", "测量结果以英寸显示"}}) {
-    SkinButton* b = makeButton(this, id, label, wxSize(90, 30), PanelButtonStyle::Secondary, tip);
+    SkinButton* b =
+        makeButton(parentOfControls, id, label, wxSize(90, 30), PanelButtonStyle::Secondary, tip);
     b->SetCheckMode(true);
     unitRow->Add(b, 0, wxRIGHT, 8);
   }
-  page->Add(unitRow, 0, wxLEFT | wxTOP, 14);
+  page->Add(unitRow, 0, wxLEFT | wxTOP, 10);
 
   header("音效", kSoundLabel);
   auto* musicRow = new wxBoxSizer(wxHORIZONTAL);
-  musicRow->Add(makeButton(this, kChooseMusic, "选曲", wxSize(100, 30), PanelButtonStyle::Secondary,
-                           "选择一首 MP3 或 WAV 音乐播放"),
+  musicRow->Add(makeButton(parentOfControls, kChooseMusic, "选曲", wxSize(100, 30),
+                           PanelButtonStyle::Secondary, "选择一首 MP3 或 WAV 音乐播放"),
                 0, wxRIGHT, 8);
-  musicRow->Add(makeButton(this, kPlayDefault, "播放默认", wxSize(100, 30),
+  musicRow->Add(makeButton(parentOfControls, kPlayDefault, "播放默认", wxSize(100, 30),
                            PanelButtonStyle::Secondary, "播放试衣间的背景音乐"),
                 0, wxRIGHT, 8);
-  musicRow->Add(makeButton(this, kStopMusic, "停止", wxSize(100, 30), PanelButtonStyle::Secondary,
-                           "停止播放音乐"),
+  musicRow->Add(makeButton(parentOfControls, kStopMusic, "停止", wxSize(100, 30),
+                           PanelButtonStyle::Secondary, "停止播放音乐"),
                 0);
-  page->Add(musicRow, 0, wxLEFT | wxTOP, 14);
-  musicStatus_ = PageText(this, "", 13, kPageMuted);
-  page->Add(musicStatus_, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 14);
+  page->Add(musicRow, 0, wxLEFT | wxTOP, 10);
+  musicStatus_ = PageText(parentOfControls, "", 13, kPageMuted);
+  page->Add(musicStatus_, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 10);
 
   header("屏幕快照", 0);
-  SkinButton* snapshot = makeButton(this, kSnapshot, "屏幕快照", wxSize(120, 30),
+  SkinButton* snapshot = makeButton(parentOfControls, kSnapshot, "屏幕快照", wxSize(120, 30),
                                     PanelButtonStyle::Secondary, "开启或关闭快照模式", 7);
   snapshot->SetCheckMode(true);
-  page->Add(snapshot, 0, wxLEFT | wxTOP, 14);
-  snapshotHint_ = PageText(
-      this, "开启后，在视图中按住左键拖出绿色方框，按 Ctrl 键把框内的画面保存为 JPEG 图片。", 12,
-      kPageMuted);
-  page->Add(snapshotHint_, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 14);
+  page->Add(snapshot, 0, wxLEFT | wxTOP, 10);
+  snapshotHint_ =
+      PageText(parentOfControls,
+               "开启后，在视图中按住左键拖出绿色方框，按 Ctrl 键把框内的画面保存为 JPEG 图片。", 12,
+               kPageMuted);
+  page->Add(snapshotHint_, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 10);
 
   header("更多", 0);
   auto* moreRow = new wxBoxSizer(wxHORIZONTAL);
-  moreRow->Add(makeButton(this, kPatternPictures, "纹案元图", wxSize(100, 30),
+  moreRow->Add(makeButton(parentOfControls, kPatternPictures, "纹案元图", wxSize(100, 30),
                           PanelButtonStyle::Secondary, "纹案元图"),
                0, wxRIGHT, 8);
-  moreRow->Add(makeButton(this, kChangeHead, "更换头像", wxSize(100, 30),
+  moreRow->Add(makeButton(parentOfControls, kChangeHead, "更换头像", wxSize(100, 30),
                           PanelButtonStyle::Secondary, "更换头像"),
                0);
-  page->Add(moreRow, 0, wxLEFT | wxTOP | wxBOTTOM, 14);
+  page->Add(moreRow, 0, wxLEFT | wxTOP | wxBOTTOM, 10);
 
-  SetSizer(page);
+  page_->SetSizer(page);
   Bind(wxEVT_BUTTON, &CEnvSettingsDlg::onButton, this);
   Bind(wxEVT_TIMER, &CEnvSettingsDlg::onMusicTimer, this);
   Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    // Inside the one-pixel frame.
+    const wxSize size = GetClientSize();
+    page_->SetSize(1, 1, std::max(size.x - 2, 1), std::max(size.y - 2, 1));
     wrapTexts();
-    Layout();
+    page_->Layout();
+    page_->FitInside();
     event.Skip();
   });
   showMusic();
@@ -185,7 +198,7 @@ void CEnvSettingsDlg::showScene() {
   const SceneChoice& s = view_->view().scene;
   const int index = s.skyShown ? 1 : s.roomShown ? 2 : s.beachShown ? 3 : 0;
   sceneStatus_->SetLabel(wxString::FromUTF8("当前场景：") + wxString::FromUTF8(kSceneNames[index]));
-  Layout();
+  page_->Layout();
 }
 
 void CEnvSettingsDlg::showUnit() {
@@ -247,11 +260,12 @@ void CEnvSettingsDlg::showMusic() {
     text = wxString::FromUTF8("未在播放。");
   musicStatus_->SetLabel(text);
   wrapTexts();
-  Layout();
+  page_->Layout();
+  page_->FitInside();
 }
 
 void CEnvSettingsDlg::wrapTexts() {
-  const int width = std::max(GetClientSize().x - 32, 100);
+  const int width = std::max(page_->GetClientSize().x - 24, 100);
   musicStatus_->Wrap(width);
   snapshotHint_->Wrap(width);
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include <wx/scrolwin.h>
 #include <wx/stattext.h>
 #include <wx/timer.h>
 
@@ -65,6 +66,7 @@ class CEnvSettingsDlg : public SkinPanel {
 
   CGLViewDlg* view_ = nullptr;
   CMeasurePage* measurePage_ = nullptr;
+  wxScrolledWindow* page_ = nullptr;
   wxStaticText* sceneStatus_ = nullptr;
   wxStaticText* musicStatus_ = nullptr;
   wxStaticText* snapshotHint_ = nullptr;

@@ -213,5 +213,28 @@ TEST(EyelashTexture, DarkAntiAliasedLashesRisingFromTheBottomEdge) {
   EXPECT_THROW(eyelashTexture(0, 8, 0), std::invalid_argument);
 }
 
+TEST(Mp3, FramesOfTheRateAskedForAndTheSameBytesEachTime) {
+  // One second of a stereo 440 Hz tone.
+  const int rate = 44100;
+  std::vector<std::int16_t> tone(2 * rate);
+  for (int i = 0; i < rate; ++i)
+    tone[2 * i] = tone[2 * i + 1] =
+        static_cast<std::int16_t>(8000 * std::sin(2 * 3.14159265358979 * 440 * i / rate));
+  const auto mp3 = encodeMp3(tone, 2, rate, 128);
+  EXPECT_EQ(mp3, encodeMp3(tone, 2, rate, 128)) << "deterministic";
+  // No tag: the file opens on a frame sync (11 bits set).
+  ASSERT_GT(mp3.size(), 4u);
+  EXPECT_EQ(mp3[0], 0xFF);
+  EXPECT_EQ(mp3[1] & 0xE0, 0xE0);
+  // About 128 kbit for the second, and the info frame.
+  EXPECT_NEAR(static_cast<double>(mp3.size()), 128000 / 8.0, 2500);
+
+  EXPECT_THROW(encodeMp3(tone, 3, rate), std::invalid_argument);
+  EXPECT_THROW(encodeMp3(std::vector<std::int16_t>(3), 2, rate), std::invalid_argument);
+  EXPECT_THROW(encodeMp3(tone, 2, 1000), std::invalid_argument);
+  EXPECT_THROW(encodeMp3(tone, 2, rate, 1000), std::invalid_argument);
+  EXPECT_THROW(themeMusic(1000000), std::invalid_argument);
+}
+
 }  // namespace
 }  // namespace vestora::generate
