@@ -1,6 +1,8 @@
 if(VESTORA_SANITIZE)
+  # Light optimisation and line tables only: the reports keep their file and
+  # line, and the tree builds in far less time than with full debug info.
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
-                      -fno-sanitize-recover=undefined)
+                      -fno-sanitize-recover=undefined -O1 -g1)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
