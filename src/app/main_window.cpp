@@ -11,6 +11,7 @@
 #include "app/garment_panel.h"
 #include "app/gl_view_window.h"
 #include "app/panels.h"
+#include "app/store_downloads.h"
 #include "platform/data_files.h"
 #include "platform/data_path.h"
 #include "platform/process.h"
@@ -102,6 +103,23 @@ CFittingRoomDlg::CFittingRoomDlg(std::string root)
 
 CFittingRoomDlg::~CFittingRoomDlg() {
   blinkTimer_.Stop();
+  downloads_.reset();
+}
+
+bool CFittingRoomDlg::StartStoreDownload(const std::string& url) {
+  if (!downloads_) downloads_ = std::make_unique<StoreDownloads>(*this, dialogs_, root_);
+  StoreDownloads::Hooks hooks;
+  hooks.progress = [this](int step) {
+    if (progress_) progress_->SetPos(step);
+  };
+  hooks.reloadWardrobe = [this] {
+    if (garmentPanel_) garmentPanel_->RefreshList();
+  };
+  return downloads_->Start(url, std::move(hooks));
+}
+
+bool CFittingRoomDlg::downloading() const {
+  return downloads_ && downloads_->busy();
 }
 
 Result<void> CFittingRoomDlg::Initialise() {
@@ -425,6 +443,8 @@ void CFittingRoomDlg::showAbout() {
 
 void CFittingRoomDlg::onClose(wxCloseEvent&) {
   blinkTimer_.Stop();
+  // A download still running is cancelled; its thread ends before the window.
+  downloads_.reset();
   Destroy();
 }
 

@@ -30,6 +30,7 @@ class SkinPanel;
 class CGarmentPanelDlg;
 class CControlPanelDlg;
 class CEnvSettingsDlg;
+class StoreDownloads;
 class CBrowserDlg;
 
 inline constexpr const char* kWindowTitle = "澄镜衣坊";
@@ -59,6 +60,13 @@ class CFittingRoomDlg : public wxFrame {
 
   // The toolbar button `id` was pressed (the same as clicking it).
   void Command(int id);
+
+  // Downloads and installs the store's package at `url` beside the window:
+  // the progress bar follows it, its questions and messages come up here,
+  // and the wardrobe lists the new garment. False when that link is
+  // downloading already (the user is told).
+  bool StartStoreDownload(const std::string& url);
+  bool downloading() const;
 
   CGLViewDlg* view() const { return view_; }
   CGarmentPanelDlg* garmentPanel() const { return garmentPanel_; }
@@ -103,6 +111,9 @@ class CFittingRoomDlg : public wxFrame {
   wxStaticBitmap* banner_ = nullptr;
   wxTimer blinkTimer_;
   WizardGuide guide_;
+  // Declared after the windows it reports to: destroyed (threads joined)
+  // before them.
+  std::unique_ptr<StoreDownloads> downloads_;
 
   bool panelCollapsed_ = false;
   bool maximised_ = false;

@@ -1,0 +1,161 @@
+// Packages of the store downloaded and installed beside the real main
+// window on a virtual display, from a store on the loopback interface: the
+// garment arrives in the wardrobe with the message and the progress bar, a
+// tampered package installs nothing, the same link is not downloaded twice
+// at once, and closing the window in the middle of a download ends it.
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/garment_panel.h"
+#include "app/main_window.h"
+#include "app/wardrobe.h"
+#include "dialog_answers.h"
+#include "store/loopback_server.h"
+#include "test_support.h"
+#include "ui/skin_progress.h"
+#include "ui_test_support.h"
+
+namespace vestora::app {
+namespace {
+
+using vestora::testing::EnterPresser;
+using vestora::testing::LoopbackServer;
+using vestora::testing::Pump;
+using vestora::testing::PumpUntil;
+
+// The demo store's files by request path.
+std::map<std::string, std::string> demoStore() {
+  std::map<std::string, std::string> site;
+  const std::filesystem::path store = VESTORA_TEST_STORE;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(store))
+    if (entry.is_regular_file())
+      site["/" + std::filesystem::relative(entry.path(), store).generic_string()] =
+          vestora::testing::readAll(entry.path().string());
+  return site;
+}
+
+class StoreWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    namespace fs = std::filesystem;
+    // A root of its own: the garment folders copied, the rest linked.
+    for (const auto& entry : fs::directory_iterator(VESTORA_TEST_ROOT)) {
+      const fs::path to = dir_.path() / entry.path().filename();
+      const std::string name = entry.path().filename().string();
+      if (name == "pattern" || name == "texture")
+        fs::copy(entry.path(), to, fs::copy_options::recursive);
+      else
+        fs::create_symlink(entry.path(), to);
+    }
+    main_ = new CFittingRoomDlg(dir_.path().string());
+    const Result<void> ready = main_->Initialise();
+    ASSERT_TRUE(ready) << ready.error().message();
+    ASSERT_TRUE(PumpUntil([&] { return main_->IsShownOnScreen(); }, 5000));
+    Pump(300);
+  }
+  void TearDown() override {
+    if (main_) main_->Destroy();
+    Pump(100);
+  }
+  std::vector<std::string> garments() {
+    std::vector<std::string> names;
+    for (const auto& item : main_->garmentPanel()->list()->sections().front().items)
+      names.push_back(item.caption.utf8_string());
+    return names;
+  }
+  bool installed(const char* relative) const {
+    return std::filesystem::exists(dir_.path() / relative);
+  }
+
+  vestora::testing::TempDir dir_;
+  CFittingRoomDlg* main_ = nullptr;
+};
+
+TEST_F(StoreWindowTest, APackageIsInstalledAndTheWardrobeListsIt) {
+  const auto site = demoStore();
+  ASSERT_TRUE(site.count("/productdata/Tunic.exe"));
+  LoopbackServer server(LoopbackServer::staticContent(site));
+  ASSERT_EQ(garments(), (std::vector<std::string>{"Dress", "Skirt", "Top"}));
+
+  EnterPresser enter;  // "新的服装下载安装完毕！"
+  enter.Start(700);
+  ASSERT_TRUE(main_->StartStoreDownload(server.url("/productdata/Tunic.exe")));
+  EXPECT_TRUE(PumpUntil([&] { return garments().size() == 4; }, 30000));
+  EXPECT_TRUE(PumpUntil([&] { return !main_->downloading(); }, 10000));
+  Pump(1000);
+  enter.Stop();
+  EXPECT_EQ(garments(), (std::vector<std::string>{"Dress", "Skirt", "Top", "Tunic"}));
+  EXPECT_GE(enter.presses, 1);
+  EXPECT_TRUE(installed("pattern/Tunic.pop"));
+  // The bar went back to empty once the download had ended.
+  EXPECT_EQ(main_->progressBar()->GetPos(), 0);
+}
+
+TEST_F(StoreWindowTest, ATamperedPackageInstallsNothing) {
+  auto site = demoStore();
+  ASSERT_TRUE(site.count("/productdata/Tunic.exe"));
+  std::string& package = site["/productdata/Tunic.exe"];
+  package[package.size() / 2] ^= 0x5A;
+  LoopbackServer server(LoopbackServer::staticContent(site));
+
+  EnterPresser enter;  // the signature message
+  enter.Start(700);
+  ASSERT_TRUE(main_->StartStoreDownload(server.url("/productdata/Tunic.exe")));
+  ASSERT_TRUE(PumpUntil([&] { return !main_->downloading(); }, 30000));
+  Pump(1500);
+  enter.Stop();
+  EXPECT_GE(enter.presses, 1);
+  EXPECT_FALSE(installed("pattern/Tunic.pop"));
+  EXPECT_EQ(garments(), (std::vector<std::string>{"Dress", "Skirt", "Top"}));
+}
+
+// A store that sends its headers and then a byte now and then.
+LoopbackServer::Handler slowStore() {
+  return [](LoopbackServer::Connection& c) {
+    c.readRequest();
+    if (!c.send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n")) return;
+    for (int i = 0; i < 600; ++i)
+      if (!c.send("x") || !c.sleepMs(100)) return;
+  };
+}
+
+TEST_F(StoreWindowTest, TheSameLinkIsNotDownloadedTwiceAtOnce) {
+  LoopbackServer server(slowStore());
+  const std::string url = server.url("/productdata/Slow.exe");
+  EnterPresser enter;  // "这件服装正在下载，请稍候。"
+  enter.Start(500);
+  ASSERT_TRUE(main_->StartStoreDownload(url));
+  ASSERT_TRUE(PumpUntil([&] { return server.connections() > 0; }, 5000));
+  ASSERT_TRUE(main_->downloading());
+  EXPECT_FALSE(main_->StartStoreDownload(url));
+  EXPECT_GE(enter.presses, 1);
+  EXPECT_TRUE(main_->downloading());
+  // The window goes while the download runs: it is cancelled, not waited for.
+  main_->Close(true);
+  main_ = nullptr;
+  Pump(200);
+  enter.Stop();
+}
+
+TEST_F(StoreWindowTest, ClosingTheWindowEndsADownloadInTheMiddle) {
+  LoopbackServer server(slowStore());
+  ASSERT_TRUE(main_->StartStoreDownload(server.url("/productdata/Slow.exe")));
+  ASSERT_TRUE(PumpUntil([&] { return server.connections() > 0; }, 5000));
+  Pump(300);
+  const auto start = std::chrono::steady_clock::now();
+  main_->Close(true);
+  main_ = nullptr;  // destroyed by the close
+  Pump(200);
+  // The download's thread was cancelled and joined, well before the slow
+  // store would have finished (a minute).
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "download" / "Slow.exe"));
+}
+
+}  // namespace
+}  // namespace vestora::app
