@@ -17,6 +17,8 @@ packages=(
   # drawing and the window
   libgl-dev libglu1-mesa-dev freeglut3-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libwxgtk3.2-dev libwxgtk-webview3.2-dev libsdl2-mixer-dev
+  # web pages and documents open in the desktop's programs
+  xdg-utils
   # the default music: encoded by the generator, decoded by its content test
   libmp3lame-dev libmpg123-dev
   # running the program headless and looking at it

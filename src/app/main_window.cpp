@@ -7,6 +7,7 @@
 
 #include "app/about_dialog.h"
 #include "app/body_edit_page.h"
+#include "app/browser_page.h"
 #include "app/env_settings_panel.h"
 #include "app/garment_panel.h"
 #include "app/gl_view_window.h"
@@ -118,6 +119,17 @@ bool CFittingRoomDlg::StartStoreDownload(const std::string& url) {
   return downloads_->Start(url, std::move(hooks));
 }
 
+void CFittingRoomDlg::openOutside(const std::string& url) {
+  if (!openWithDesktop(url))
+    dialogs_.showMessage(kNoDesktopBrowserMessage + url, "", MessageIcon::Warning);
+}
+
+void CFittingRoomDlg::showBrowserState() {
+  button(ids::kBrowserBack)->Enable(browserPage_->CanGoBack());
+  button(ids::kBrowserForward)->Enable(browserPage_->CanGoForward());
+  button(ids::kBrowserRefresh)->Enable(browserPage_->CanReload());
+}
+
 bool CFittingRoomDlg::downloading() const {
   return downloads_ && downloads_->busy();
 }
@@ -166,6 +178,11 @@ Result<void> CFittingRoomDlg::Initialise() {
   browserPage_->rect.setBoth(initialBrowserRect(w, h));
   browserPage_->Hide();
   browserPage_->SetMainDialog(this);
+  BrowserHooks hooks;
+  hooks.download = [this](const std::string& url) { StartStoreDownload(url); };
+  hooks.openOutside = [this](const std::string& url) { openOutside(url); };
+  hooks.stateChanged = [this] { showBrowserState(); };
+  browserPage_->SetHooks(std::move(hooks));
 
   createButtons();
   button(ids::kSlideHidden)->Hide();
@@ -358,10 +375,10 @@ void CFittingRoomDlg::onButton(wxCommandEvent& event) {
       ShowPanel(settingsPanel_, ids::kSettingsPanel);
       break;
     case ids::kCartPage:
-      openWithDesktop(StoreHome() + "Cart.aspx?idd=2");
+      openOutside(StoreHome() + "Cart.aspx?idd=2");
       break;
     case ids::kOrderPage:
-      openWithDesktop(StoreHome() + "Cart.aspx?idd=1");
+      openOutside(StoreHome() + "Cart.aspx?idd=1");
       break;
     case ids::kHelp:
       view_->openDocument(dataPath(root_, data_files::kHelpDocument));
@@ -391,10 +408,16 @@ void CFittingRoomDlg::onButton(wxCommandEvent& event) {
       chooseWizardSpeed();
       break;
     case ids::kBrowserBack:
+      browserPage_->GoBack();
+      break;
     case ids::kBrowserForward:
+      browserPage_->GoForward();
+      break;
     case ids::kBrowserRefresh:
+      browserPage_->Reload();
+      break;
     case ids::kBrowserStop:
-      // The page has no history to walk and nothing loading to stop yet.
+      browserPage_->Stop();
       break;
     case ids::kBrowserHome:
       browserPage_->Navigate(StoreHome());

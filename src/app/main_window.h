@@ -37,6 +37,11 @@ inline constexpr const char* kWindowTitle = "澄镜衣坊";
 // The store's home page when VESTORA_STORE_URL does not name another.
 std::string StoreHome();
 
+// Shown when a web page cannot be handed to the desktop's browser
+// (followed by the address).
+inline constexpr const char* kNoDesktopBrowserMessage =
+    "无法打开网页：没有找到桌面的浏览器（xdg-open）。请在浏览器中打开：";
+
 class CFittingRoomDlg : public wxFrame {
  public:
   explicit CFittingRoomDlg(std::string root);
@@ -67,6 +72,8 @@ class CFittingRoomDlg : public wxFrame {
   // downloading already (the user is told).
   bool StartStoreDownload(const std::string& url);
   bool downloading() const;
+  // Opens a web page in the desktop's browser; says so when there is none.
+  void openOutside(const std::string& url);
 
   CGLViewDlg* view() const { return view_; }
   CGarmentPanelDlg* garmentPanel() const { return garmentPanel_; }
@@ -98,6 +105,8 @@ class CFittingRoomDlg : public wxFrame {
   void showAbout();
   void rebuildSkin();
   SkinButton* button(int id) const;
+  // The browser buttons follow the page's history and loading.
+  void showBrowserState();
 
   std::string root_;
   WxUserDialogs dialogs_;

@@ -46,10 +46,6 @@ void SkinPanel::onPaint(wxPaintEvent&) {
   paintFrame(dc);
 }
 
-CBrowserDlg::CBrowserDlg(wxWindow* parent) : SkinPanel(parent, kResourceId) {
-  InstallChildKeyRule(this);
-}
-
 namespace {
 
 // Tab bitmaps: normal, selected, hover for each of the four tabs.

@@ -110,23 +110,4 @@ class CControlPanelDlg : public SkinPanel {
   int bodyPageValue_ = 0;
 };
 
-// The store page (resource 612): the embedded browser.
-class CBrowserDlg : public SkinPanel {
- public:
-  static constexpr int kResourceId = 612;
-  explicit CBrowserDlg(wxWindow* parent);
-
-  // Where the page was last sent ("about:blank", the store's home page).
-  void Navigate(const std::string& url) { address_ = url; }
-  const std::string& address() const { return address_; }
-  // History and reloading come with the page's browser; until it has one
-  // there is nothing to go back to, forward to or reload.
-  bool CanGoBack() const { return false; }
-  bool CanGoForward() const { return false; }
-  bool CanReload() const { return false; }
-
- private:
-  std::string address_ = "about:blank";
-};
-
 }  // namespace vestora::app

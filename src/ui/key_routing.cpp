@@ -59,6 +59,11 @@ void InstallMainKeyRouting(wxWindow* topLevel, KeyTarget target) {
   topLevel->Bind(wxEVT_CHAR_HOOK, [target = std::move(target)](wxKeyEvent& event) {
     const int code = event.GetKeyCode();
     wxWindow* focus = wxWindow::FindFocus();
+    // A web page's form gets what is typed into it, as it is typed.
+    if (IsInOwnKeysWindow(focus)) {
+      event.Skip();
+      return;
+    }
     const bool forwarding = IsInKeyForwardingWindow(focus);
     if (IsSwallowedKey(code)) {
       // Not skipped, so nothing else sees the key (a dialog's Escape, its
@@ -69,6 +74,26 @@ void InstallMainKeyRouting(wxWindow* topLevel, KeyTarget target) {
     if (target) target(code);
     if (!forwarding) event.Skip();
   });
+}
+
+static std::unordered_set<const wxWindow*>& ownKeysWindows() {
+  static std::unordered_set<const wxWindow*> windows;
+  return windows;
+}
+
+void InstallOwnKeysRule(wxWindow* window) {
+  if (window == nullptr) return;
+  ownKeysWindows().insert(window);
+  window->Bind(wxEVT_DESTROY, [window](wxWindowDestroyEvent& event) {
+    if (event.GetEventObject() == window) ownKeysWindows().erase(window);
+    event.Skip();
+  });
+}
+
+bool IsInOwnKeysWindow(const wxWindow* window) {
+  for (const wxWindow* w = window; w != nullptr; w = w->GetParent())
+    if (ownKeysWindows().count(w)) return true;
+  return false;
 }
 
 void InstallChildKeyRule(wxWindow* window, KeyTarget target) {

@@ -50,6 +50,11 @@ void InstallMainKeyRouting(wxWindow* topLevel, KeyTarget target);
 // wxEVT_KEY_DOWN (queued, as a posted key message would be).
 void InstallChildKeyRule(wxWindow* window, KeyTarget target = {});
 
+// Marks `window` (a web page) as one that keeps every key typed inside it,
+// Enter and Escape included: the main window's routing leaves them alone.
+void InstallOwnKeysRule(wxWindow* window);
+bool IsInOwnKeysWindow(const wxWindow* window);
+
 // Whether `window` or one of its ancestors is a key-forwarding window.
 bool IsInKeyForwardingWindow(const wxWindow* window);
 

@@ -19,6 +19,7 @@
 #include <wx/uiaction.h>
 
 #include "app/body_edit_page.h"
+#include "app/browser_page.h"
 #include "app/env_settings_panel.h"
 #include "app/garment_panel.h"
 #include "app/gl_view_window.h"
@@ -119,9 +120,9 @@ TEST_F(MainWindowTest, ToolbarSwitchesPanelsAndMarksItsButton) {
   EXPECT_EQ(main_->browserPage()->address(), "about:blank");
 
   // The button of the panel already shown changes nothing, not even the page.
-  main_->browserPage()->Navigate("http://example.invalid/kept");
+  main_->browserPage()->Navigate(StoreHome() + "kept.html");
   click(button(ids::kGarmentPanel));
-  EXPECT_EQ(main_->browserPage()->address(), "http://example.invalid/kept");
+  EXPECT_EQ(main_->browserPage()->address(), StoreHome() + "kept.html");
 }
 
 TEST_F(MainWindowTest, SlideButtonCollapsesAndReopensThePanel) {

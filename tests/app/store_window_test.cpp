@@ -4,13 +4,16 @@
 // tampered package installs nothing, the same link is not downloaded twice
 // at once, and closing the window in the middle of a download ends it.
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <wx/webview.h>
 
+#include "app/browser_page.h"
 #include "app/garment_panel.h"
 #include "app/main_window.h"
 #include "app/wardrobe.h"
@@ -155,6 +158,76 @@ TEST_F(StoreWindowTest, ClosingTheWindowEndsADownloadInTheMiddle) {
   // store would have finished (a minute).
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_FALSE(std::filesystem::exists(dir_.path() / "download" / "Slow.exe"));
+}
+
+// The store page, against the demo store on the loopback interface.
+class StorePageTest : public StoreWindowTest {
+ protected:
+  void SetUp() override {
+    auto site = demoStore();
+    site["/"] = site["/index.html"];  // the home page, as a web server gives it
+    server_ = std::make_unique<LoopbackServer>(LoopbackServer::staticContent(std::move(site)));
+    setenv("VESTORA_STORE_URL", server_->url("/").c_str(), 1);
+    StoreWindowTest::SetUp();
+  }
+  void TearDown() override {
+    StoreWindowTest::TearDown();
+    unsetenv("VESTORA_STORE_URL");
+  }
+  CBrowserDlg* page() { return main_->browserPage(); }
+  std::string shownUrl() {
+    return page()->webView() ? page()->webView()->GetCurrentURL().utf8_string() : std::string();
+  }
+  bool showsStore() {
+    main_->Command(ids::kStore);
+    return PumpUntil([&] { return page()->title() == wxString::FromUTF8("Vestora 服装店"); },
+                     20000);
+  }
+  std::unique_ptr<LoopbackServer> server_;
+};
+
+TEST_F(StorePageTest, TheStoreShowsItsHomePageAndAPackageLinkInstallsTheGarment) {
+  ASSERT_TRUE(showsStore()) << "title \"" << page()->title().utf8_string() << "\" at " << shownUrl()
+                            << " after " << server_->requests().size() << " requests: "
+                            << (server_->requests().empty() ? "" : server_->requests().front());
+  EXPECT_EQ(shownUrl(), server_->url("/"));
+  EnterPresser enter;  // "新的服装下载安装完毕！"
+  enter.Start(700);
+  // The page's own link, as a click on it follows it.
+  page()->webView()->RunScript(
+      "document.querySelector('a[href=\"productdata/Tunic.exe\"]').click();");
+  EXPECT_TRUE(PumpUntil([&] { return garments().size() == 4; }, 30000));
+  EXPECT_TRUE(PumpUntil([&] { return !main_->downloading(); }, 10000));
+  Pump(800);
+  enter.Stop();
+  EXPECT_TRUE(installed("pattern/Tunic.pop"));
+  // The page stayed where it was: the engine did not follow the link.
+  EXPECT_EQ(shownUrl(), server_->url("/"));
+}
+
+TEST_F(StorePageTest, OtherSitesAndFilesDoNotLoadAndTheHistoryIsWalked) {
+  ASSERT_TRUE(showsStore());
+  page()->Navigate("file:///etc/passwd");
+  {
+    // Another origin is the desktop browser's (without one, a message says so).
+    EnterPresser enter;
+    enter.Start(500);
+    page()->Navigate("http://127.0.0.1:1/elsewhere");
+    Pump(1500);
+    enter.Stop();
+  }
+  EXPECT_EQ(shownUrl(), server_->url("/"));
+
+  page()->Navigate(server_->url("/index.html"));
+  ASSERT_TRUE(PumpUntil([&] { return shownUrl() == server_->url("/index.html"); }, 10000));
+  Pump(1000);
+  ASSERT_TRUE(PumpUntil([&] { return page()->CanGoBack(); }, 5000));
+  main_->Command(ids::kBrowserBack);
+  EXPECT_TRUE(PumpUntil([&] { return shownUrl() == server_->url("/"); }, 10000));
+  Pump(1000);  // the page back in place before going forward again
+  EXPECT_TRUE(PumpUntil([&] { return page()->CanGoForward(); }, 5000));
+  main_->Command(ids::kBrowserForward);
+  EXPECT_TRUE(PumpUntil([&] { return shownUrl() == server_->url("/index.html"); }, 10000));
 }
 
 }  // namespace

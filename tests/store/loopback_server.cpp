@@ -198,9 +198,21 @@ LoopbackServer::Handler LoopbackServer::staticContent(std::map<std::string, std:
           "not found");
       return;
     }
-    const std::string head =
-        "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
-        std::to_string(it->second.size()) + "\r\nConnection: close\r\n\r\n";
+    // The type a web server would give by the name (a browser shows pages
+    // and saves everything else).
+    const std::string name = path.substr(0, path.find('?'));
+    auto endsWith = [&](std::string_view tail) {
+      return name.size() >= tail.size() &&
+             name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    const char* type = endsWith("/") || endsWith(".html") ? "text/html; charset=utf-8"
+                       : endsWith(".css")                 ? "text/css"
+                       : endsWith(".jpg")                 ? "image/jpeg"
+                       : endsWith(".png")                 ? "image/png"
+                                                          : "application/octet-stream";
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: " + std::string(type) +
+                             "\r\nContent-Length: " + std::to_string(it->second.size()) +
+                             "\r\nConnection: close\r\n\r\n";
     if (c.send(head)) c.send(it->second);
   };
 }

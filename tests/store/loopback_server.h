@@ -67,8 +67,10 @@ class LoopbackServer {
   int connections() const { return connections_.load(); }
 
   // A handler serving `files` (request path → body; the path as sent,
-  // query included): "200 OK" with Content-Length, "404 Not Found" for any
-  // other path. Bodies are shared between connections, not copied.
+  // query included): "200 OK" with Content-Length and a Content-Type by the
+  // name (pages, style sheets, pictures, anything else as bytes), "404 Not
+  // Found" for any other path. Bodies are shared between connections, not
+  // copied.
   static Handler staticContent(std::map<std::string, std::string> files);
 
  private:
