@@ -13,8 +13,8 @@ namespace vestora::app {
 
 // ---- the shared web view -----------------------------------------------------
 
-StoreWebView::StoreWebView(wxWindow* parent, int id, BrowserHooks hooks)
-    : hooks_(std::move(hooks)) {
+StoreWebView::StoreWebView(wxWindow* parent, int id, BrowserHooks hooks, wxWindow* closable)
+    : hooks_(std::move(hooks)), closable_(closable) {
   view_ = wxWebView::New(parent, id, "about:blank");
   // What is typed into a page's form is the page's.
   InstallOwnKeysRule(view_);
@@ -32,7 +32,7 @@ void StoreWebView::Load(const std::string& url) {
       view_->LoadURL(wxString::FromUTF8(url));
       break;
     case NavigationAction::Download:
-      if (hooks_.download) hooks_.download(url);
+      if (hooks_.download) hooks_.download(url, closable_);
       break;
     case NavigationAction::OpenOutside:
       if (hooks_.openOutside) hooks_.openOutside(url);
@@ -77,7 +77,9 @@ void StoreWebView::onNavigating(wxWebViewEvent& event) {
       // The engine's own download would save the package anywhere: the
       // store's download checks and installs it instead.
       event.Veto();
-      if (hooks_.download) view_->CallAfter([download = hooks_.download, url] { download(url); });
+      if (hooks_.download)
+        view_->CallAfter(
+            [download = hooks_.download, url, closable = closable_] { download(url, closable); });
       break;
     case NavigationAction::OpenOutside:
       event.Veto();
@@ -119,7 +121,7 @@ void StoreWebView::onNewWindow(wxWebViewEvent& event) {
       break;
     }
     case NavigationAction::Download:
-      if (hooks_.download) hooks_.download(url);
+      if (hooks_.download) hooks_.download(url, nullptr);
       break;
     case NavigationAction::OpenOutside:
       if (hooks_.openOutside) hooks_.openOutside(url);
@@ -206,7 +208,7 @@ CPopupBrowserDlg::CPopupBrowserDlg(wxWindow* parent, BrowserHooks hooks, const s
     showState();
     if (outer) outer();
   };
-  web_ = std::make_unique<StoreWebView>(this, kBrowserControl, own);
+  web_ = std::make_unique<StoreWebView>(this, kBrowserControl, own, this);
   column->Add(web_->view(), 1, wxEXPAND);
   SetSizer(column);
   Bind(wxEVT_BUTTON, &CPopupBrowserDlg::onButton, this);

@@ -28,7 +28,10 @@ namespace vestora::app {
 
 // What both browsers hand to the window.
 struct BrowserHooks {
-  std::function<void(const std::string& url)> download;     // a store package was clicked
+  // A store package was clicked in `browser`: a pop-up browser to hide
+  // while the package downloads and to close after it, or nullptr for the
+  // store page, which stays.
+  std::function<void(const std::string& url, wxWindow* browser)> download;
   std::function<void(const std::string& url)> openOutside;  // another web site
   std::function<void()> stateChanged;                       // history, loading or title changed
 };
@@ -36,7 +39,8 @@ struct BrowserHooks {
 // The part both browsers share: a web view that obeys the store's rules.
 class StoreWebView {
  public:
-  StoreWebView(wxWindow* parent, int id, BrowserHooks hooks);
+  // `closable` is the pop-up browser the view sits in (nullptr: the page).
+  StoreWebView(wxWindow* parent, int id, BrowserHooks hooks, wxWindow* closable = nullptr);
   wxWebView* view() const { return view_; }
   void Load(const std::string& url);
   const wxString& title() const { return title_; }
@@ -60,6 +64,7 @@ class StoreWebView {
 
   wxWebView* view_ = nullptr;
   BrowserHooks hooks_;
+  wxWindow* closable_ = nullptr;
   wxString title_;
   bool canReload_ = false;
 };

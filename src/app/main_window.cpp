@@ -4,6 +4,7 @@
 #include <wx/dcmemory.h>
 #include <wx/display.h>
 #include <wx/statbmp.h>
+#include <wx/weakref.h>
 
 #include "app/about_dialog.h"
 #include "app/body_edit_page.h"
@@ -107,9 +108,18 @@ CFittingRoomDlg::~CFittingRoomDlg() {
   downloads_.reset();
 }
 
-bool CFittingRoomDlg::StartStoreDownload(const std::string& url) {
+bool CFittingRoomDlg::StartStoreDownload(const std::string& url, wxWindow* browser) {
   if (!downloads_) downloads_ = std::make_unique<StoreDownloads>(*this, dialogs_, root_);
   StoreDownloads::Hooks hooks;
+  // A pop-up browser hides while its package downloads and closes after
+  // it, unless the user closed it first.
+  wxWeakRef<wxWindow> popup(browser);
+  hooks.hideBrowser = [popup] {
+    if (popup) popup->Hide();
+  };
+  hooks.closeBrowser = [popup] {
+    if (popup) popup->Destroy();
+  };
   hooks.progress = [this](int step) {
     if (progress_) progress_->SetPos(step);
   };
@@ -179,7 +189,9 @@ Result<void> CFittingRoomDlg::Initialise() {
   browserPage_->Hide();
   browserPage_->SetMainDialog(this);
   BrowserHooks hooks;
-  hooks.download = [this](const std::string& url) { StartStoreDownload(url); };
+  hooks.download = [this](const std::string& url, wxWindow* browser) {
+    StartStoreDownload(url, browser);
+  };
   hooks.openOutside = [this](const std::string& url) { openOutside(url); };
   hooks.stateChanged = [this] { showBrowserState(); };
   browserPage_->SetHooks(std::move(hooks));

@@ -70,7 +70,9 @@ class CFittingRoomDlg : public wxFrame {
   // the progress bar follows it, its questions and messages come up here,
   // and the wardrobe lists the new garment. False when that link is
   // downloading already (the user is told).
-  bool StartStoreDownload(const std::string& url);
+  // `browser`: the pop-up browser the link was clicked in (hidden while the
+  // package downloads, closed after it), or nullptr.
+  bool StartStoreDownload(const std::string& url, wxWindow* browser = nullptr);
   bool downloading() const;
   // Opens a web page in the desktop's browser; says so when there is none.
   void openOutside(const std::string& url);

@@ -81,7 +81,6 @@ bool StoreDownloads::Start(const std::string& url, Hooks hooks) {
       if (hook) post(hook);
     };
   };
-  context.hideBrowser = onWindow(hooks.hideBrowser);
   context.reloadWardrobe = onWindow(hooks.reloadWardrobe);
   context.closeBrowser = [this, close = hooks.closeBrowser, progress = hooks.progress] {
     post([close, progress] {
@@ -90,6 +89,8 @@ bool StoreDownloads::Start(const std::string& url, Hooks hooks) {
     });
   };
 
+  // Already on the window's thread.
+  if (hooks.hideBrowser) hooks.hideBrowser();
   Job* raw = job.get();
   raw->thread = std::thread([raw, job = DownloadJob{url, std::move(context)}]() mutable {
     DownloadThread(std::make_unique<DownloadJob>(std::move(job)));

@@ -230,5 +230,69 @@ TEST_F(StorePageTest, OtherSitesAndFilesDoNotLoadAndTheHistoryIsWalked) {
   EXPECT_TRUE(PumpUntil([&] { return shownUrl() == server_->url("/index.html"); }, 10000));
 }
 
+// The demo store with a page that opens a new window, and a package that
+// arrives slowly.
+class PopupTest : public StoreWindowTest {
+ protected:
+  void SetUp() override {
+    auto site = std::make_shared<std::map<std::string, std::string>>(demoStore());
+    (*site)["/"] =
+        "<html><head><title>Home</title></head><body>"
+        "<a id='pop' target='_blank' href='/window.html'>more</a></body></html>";
+    (*site)["/window.html"] =
+        "<html><head><title>Window</title></head><body>"
+        "<a id='slow' href='/productdata/Slow.exe'>slow</a></body></html>";
+    server_ = std::make_unique<LoopbackServer>([site](LoopbackServer::Connection& c) {
+      // The slow package: its header, then a byte now and then; the rest as the store.
+      const std::string request = c.readRequest();
+      if (request.find("GET /productdata/Slow.exe ") == 0) {
+        if (!c.send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n")) return;
+        for (int i = 0; i < 600; ++i)
+          if (!c.send("x") || !c.sleepMs(100)) return;
+        return;
+      }
+      LoopbackServer::answerFromFiles(c, request, *site);
+    });
+    setenv("VESTORA_STORE_URL", server_->url("/").c_str(), 1);
+    StoreWindowTest::SetUp();
+  }
+  void TearDown() override {
+    StoreWindowTest::TearDown();
+    unsetenv("VESTORA_STORE_URL");
+  }
+  CPopupBrowserDlg* popup() {
+    for (wxWindow* w : wxTopLevelWindows)
+      if (auto* p = dynamic_cast<CPopupBrowserDlg*>(w); p && !p->IsBeingDeleted()) return p;
+    return nullptr;
+  }
+  std::unique_ptr<LoopbackServer> server_;
+};
+
+TEST_F(PopupTest, ANewWindowOpensAPopUpAndItsDownloadClosesIt) {
+  main_->Command(ids::kStore);
+  CBrowserDlg* page = main_->browserPage();
+  ASSERT_TRUE(PumpUntil([&] { return page->title() == "Home"; }, 20000));
+  page->webView()->RunScript("document.getElementById('pop').click();");
+  ASSERT_TRUE(PumpUntil([&] { return popup() && popup()->web().title() == "Window"; }, 20000));
+  EXPECT_TRUE(popup()->IsShown());
+  EXPECT_EQ(page->title(), "Home");  // the page stays where it was
+
+  // The package link in the pop-up: it hides while the package arrives.
+  popup()->web().view()->RunScript("document.getElementById('slow').click();");
+  ASSERT_TRUE(PumpUntil([&] { return main_->downloading(); }, 10000));
+  ASSERT_TRUE(PumpUntil([&] { return popup() && !popup()->IsShown(); }, 5000));
+  // The user gives up on it: the pop-up goes in the middle of the download.
+  popup()->Destroy();
+  Pump(300);
+  EXPECT_EQ(popup(), nullptr);
+  // The window closes with the download still running: nothing is left waiting.
+  EnterPresser enter;
+  enter.Start(500);
+  main_->Close(true);
+  main_ = nullptr;
+  Pump(300);
+  enter.Stop();
+}
+
 }  // namespace
 }  // namespace vestora::app

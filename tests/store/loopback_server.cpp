@@ -182,39 +182,41 @@ void LoopbackServer::serve(int fd) {
   connection.close();
 }
 
+void LoopbackServer::answerFromFiles(Connection& c, const std::string& request,
+                                     const std::map<std::string, std::string>& files) {
+  // "GET <path> HTTP/1.1"
+  const auto first = request.find(' ');
+  const auto second = first == std::string::npos ? first : request.find(' ', first + 1);
+  const std::string path =
+      second == std::string::npos ? "" : request.substr(first + 1, second - first - 1);
+  const auto it = files.find(path);
+  if (it == files.end()) {
+    c.send(
+        "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\n"
+        "not found");
+    return;
+  }
+  // The type a web server would give by the name (a browser shows pages
+  // and saves everything else).
+  const std::string name = path.substr(0, path.find('?'));
+  auto endsWith = [&](std::string_view tail) {
+    return name.size() >= tail.size() &&
+           name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+  };
+  const char* type = endsWith("/") || endsWith(".html") ? "text/html; charset=utf-8"
+                     : endsWith(".css")                 ? "text/css"
+                     : endsWith(".jpg")                 ? "image/jpeg"
+                     : endsWith(".png")                 ? "image/png"
+                                                        : "application/octet-stream";
+  const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: " + std::string(type) +
+                           "\r\nContent-Length: " + std::to_string(it->second.size()) +
+                           "\r\nConnection: close\r\n\r\n";
+  if (c.send(head)) c.send(it->second);
+}
+
 LoopbackServer::Handler LoopbackServer::staticContent(std::map<std::string, std::string> files) {
   auto shared = std::make_shared<const std::map<std::string, std::string>>(std::move(files));
-  return [shared](Connection& c) {
-    const std::string request = c.readRequest();
-    // "GET <path> HTTP/1.1"
-    const auto first = request.find(' ');
-    const auto second = first == std::string::npos ? first : request.find(' ', first + 1);
-    const std::string path =
-        second == std::string::npos ? "" : request.substr(first + 1, second - first - 1);
-    const auto it = shared->find(path);
-    if (it == shared->end()) {
-      c.send(
-          "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\n"
-          "not found");
-      return;
-    }
-    // The type a web server would give by the name (a browser shows pages
-    // and saves everything else).
-    const std::string name = path.substr(0, path.find('?'));
-    auto endsWith = [&](std::string_view tail) {
-      return name.size() >= tail.size() &&
-             name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
-    };
-    const char* type = endsWith("/") || endsWith(".html") ? "text/html; charset=utf-8"
-                       : endsWith(".css")                 ? "text/css"
-                       : endsWith(".jpg")                 ? "image/jpeg"
-                       : endsWith(".png")                 ? "image/png"
-                                                          : "application/octet-stream";
-    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: " + std::string(type) +
-                             "\r\nContent-Length: " + std::to_string(it->second.size()) +
-                             "\r\nConnection: close\r\n\r\n";
-    if (c.send(head)) c.send(it->second);
-  };
+  return [shared](Connection& c) { answerFromFiles(c, c.readRequest(), *shared); };
 }
 
 int UnusedLoopbackPort() {

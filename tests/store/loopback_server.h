@@ -72,6 +72,9 @@ class LoopbackServer {
   // Found" for any other path. Bodies are shared between connections, not
   // copied.
   static Handler staticContent(std::map<std::string, std::string> files);
+  // The same answer to a request already read.
+  static void answerFromFiles(Connection& c, const std::string& request,
+                              const std::map<std::string, std::string>& files);
 
  private:
   void acceptLoop();
