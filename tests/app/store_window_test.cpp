@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <wx/uiaction.h>
 #include <wx/webview.h>
 
 #include "app/browser_page.h"
@@ -238,7 +239,9 @@ class PopupTest : public StoreWindowTest {
     auto site = std::make_shared<std::map<std::string, std::string>>(demoStore());
     (*site)["/"] =
         "<html><head><title>Home</title></head><body>"
-        "<a id='pop' target='_blank' href='/window.html'>more</a></body></html>";
+        "<a id='pop' target='_blank' href='/window.html'>more</a>"
+        "<form onsubmit=\"document.title='sent '+document.getElementById('q').value;"
+        "return false;\"><input id='q' style='width:300px;height:40px'></form></body></html>";
     (*site)["/window.html"] =
         "<html><head><title>Window</title></head><body>"
         "<a id='slow' href='/productdata/Slow.exe'>slow</a></body></html>";
@@ -292,6 +295,26 @@ TEST_F(PopupTest, ANewWindowOpensAPopUpAndItsDownloadClosesIt) {
   main_ = nullptr;
   Pump(300);
   enter.Stop();
+}
+
+TEST_F(PopupTest, KeysTypedIntoAPageFormReachThePage) {
+  main_->Command(ids::kStore);
+  CBrowserDlg* page = main_->browserPage();
+  ASSERT_TRUE(PumpUntil([&] { return page->title() == "Home"; }, 20000));
+  // A click into the field, then typing and Enter as a user does.
+  const wxRect r = page->webView()->GetScreenRect();
+  wxUIActionSimulator sim;
+  page->webView()->RunScript("document.getElementById('q').focus();");
+  sim.MouseMove(r.x + 60, r.y + 40);
+  sim.MouseClick();
+  Pump(300);
+  page->webView()->RunScript("document.getElementById('q').focus();");
+  Pump(200);
+  sim.Text("coat");
+  Pump(200);
+  sim.Char(WXK_RETURN);
+  EXPECT_TRUE(PumpUntil([&] { return page->title() == "sent coat"; }, 5000))
+      << page->title().utf8_string();
 }
 
 }  // namespace
