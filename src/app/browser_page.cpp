@@ -25,14 +25,12 @@ StoreWebView::StoreWebView(wxWindow* parent, int id, BrowserHooks hooks, wxWindo
   view_->Bind(wxEVT_WEBVIEW_ERROR, &StoreWebView::onError, this);
 }
 
-void StoreWebView::Load(const std::string& url) {
-  // The same rules as a click on a link.
+bool StoreWebView::handOver(const std::string& url, wxWindow* browser) {
   switch (ClassifyNavigation(url, StoreHomeUrl())) {
     case NavigationAction::Load:
-      view_->LoadURL(wxString::FromUTF8(url));
-      break;
+      return false;
     case NavigationAction::Download:
-      if (hooks_.download) hooks_.download(url, closable_);
+      if (hooks_.download) hooks_.download(url, browser);
       break;
     case NavigationAction::OpenOutside:
       if (hooks_.openOutside) hooks_.openOutside(url);
@@ -40,6 +38,12 @@ void StoreWebView::Load(const std::string& url) {
     case NavigationAction::Refuse:
       break;
   }
+  return true;
+}
+
+void StoreWebView::Load(const std::string& url) {
+  // The same rules as a click on a link.
+  if (!handOver(url, closable_)) view_->LoadURL(wxString::FromUTF8(url));
 }
 
 bool StoreWebView::CanGoBack() const {
@@ -113,22 +117,10 @@ void StoreWebView::onError(wxWebViewEvent& event) {
 
 void StoreWebView::onNewWindow(wxWebViewEvent& event) {
   const std::string url = event.GetURL().utf8_string();
-  switch (ClassifyNavigation(url, StoreHomeUrl())) {
-    case NavigationAction::Load: {
-      // A window of its own beside the main window; it deletes itself when closed.
-      auto* popup = new CPopupBrowserDlg(wxGetTopLevelParent(view_), hooks_, url);
-      popup->Show();
-      break;
-    }
-    case NavigationAction::Download:
-      if (hooks_.download) hooks_.download(url, nullptr);
-      break;
-    case NavigationAction::OpenOutside:
-      if (hooks_.openOutside) hooks_.openOutside(url);
-      break;
-    case NavigationAction::Refuse:
-      break;
-  }
+  if (handOver(url, nullptr)) return;
+  // A window of its own beside the main window; it deletes itself when closed.
+  auto* popup = new CPopupBrowserDlg(wxGetTopLevelParent(view_), hooks_, url);
+  popup->Show();
 }
 
 // ---- the store page ------------------------------------------------------------

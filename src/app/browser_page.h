@@ -56,6 +56,9 @@ class StoreWebView {
   std::string currentUrl() const;
 
  private:
+  // What a store package, another site or a refused address does; false
+  // for a page to load here.
+  bool handOver(const std::string& url, wxWindow* browser);
   void onNavigating(wxWebViewEvent& event);
   void onLoaded(wxWebViewEvent& event);
   void onTitle(wxWebViewEvent& event);

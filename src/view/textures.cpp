@@ -142,18 +142,28 @@ unsigned LoadPngTexture(const std::string& path, int wrap, int minFilter, int ma
   return name;
 }
 
-bool LoadTgaTexture(TextureRecord& record, const std::string& path) {
-  auto image = readTga(path);
-  if (!image) return false;
-  const GLenum format = image->components == 4 ? GL_RGBA : GL_RGB;
+namespace {
+
+// An RGB or RGBA picture as it is, rows in the order given, linear filters.
+unsigned uploadPlain(const Image& image) {
+  const GLenum format = image.components == 4 ? GL_RGBA : GL_RGB;
   GLuint name = 0;
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   const TightUnpack unpack;
-  glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), image->width, image->height, 0, format,
-               GL_UNSIGNED_BYTE, image->pixels.data());
+  glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), image.width, image.height, 0, format,
+               GL_UNSIGNED_BYTE, image.pixels.data());
+  return name;
+}
+
+}  // namespace
+
+bool LoadTgaTexture(TextureRecord& record, const std::string& path) {
+  auto image = readTga(path);
+  if (!image) return false;
+  const unsigned name = uploadPlain(image.value());
   deleteTexture(record.texture);
   record.bitsPerPixel = image->components * 8;
   record.width = image->width;
@@ -165,17 +175,7 @@ bool LoadTgaTexture(TextureRecord& record, const std::string& path) {
 
 unsigned LoadBmpTexture(const std::string& path) {
   auto image = readBmp(path);
-  if (!image) return 0;
-  const GLenum format = image->components == 4 ? GL_RGBA : GL_RGB;
-  GLuint name = 0;
-  glGenTextures(1, &name);
-  glBindTexture(GL_TEXTURE_2D, name);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  const TightUnpack unpack;
-  glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), image->width, image->height, 0, format,
-               GL_UNSIGNED_BYTE, image->pixels.data());
-  return name;
+  return image ? uploadPlain(image.value()) : 0;
 }
 
 void deleteTexture(unsigned& texture) {

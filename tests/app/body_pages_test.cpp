@@ -48,14 +48,6 @@ std::string readFile(const std::filesystem::path& path) {
   return text.str();
 }
 
-std::filesystem::path testFolder(const char* name) {
-  const char* tmp = std::getenv("VESTORA_TEST_TMP");
-  const std::filesystem::path folder = std::filesystem::path(tmp ? tmp : "/tmp") / name;
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  return folder;
-}
-
 class BodyPagesTest : public MainWindowFixture {
  protected:
   void SetUp() override {

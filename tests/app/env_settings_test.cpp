@@ -31,14 +31,6 @@ using vestora::testing::FileDialogAnswer;
 using vestora::testing::Pump;
 using vestora::testing::PumpUntil;
 
-std::filesystem::path testFolder(const char* name) {
-  const char* tmp = std::getenv("VESTORA_TEST_TMP");
-  const std::filesystem::path folder = std::filesystem::path(tmp ? tmp : "/tmp") / name;
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  return folder;
-}
-
 // What SDL's disk driver has written so far: 16-bit samples.
 class DiskAudio {
  public:

@@ -232,16 +232,7 @@ TEST_F(GarmentPanelTest, ThePictureButtonShowsTheGarmentsDetailPictures) {
 class InstalledGarmentTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    namespace fs = std::filesystem;
-    const fs::path generated = VESTORA_TEST_ROOT;
-    for (const auto& entry : fs::directory_iterator(generated)) {
-      const fs::path to = dir_.path() / entry.path().filename();
-      const std::string name = entry.path().filename().string();
-      if (name == "pattern" || name == "texture")
-        fs::copy(entry.path(), to, fs::copy_options::recursive);
-      else
-        fs::create_symlink(entry.path(), to);
-    }
+    makeOwnRoot(dir_.path());
     main_ = new CFittingRoomDlg(root());
     const Result<void> ready = main_->Initialise();
     ASSERT_TRUE(ready) << ready.error().message();

@@ -19,6 +19,7 @@
 #include "app/main_window.h"
 #include "app/wardrobe.h"
 #include "dialog_answers.h"
+#include "main_window_fixture.h"
 #include "store/loopback_server.h"
 #include "test_support.h"
 #include "ui/skin_progress.h"
@@ -46,16 +47,7 @@ std::map<std::string, std::string> demoStore() {
 class StoreWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    namespace fs = std::filesystem;
-    // A root of its own: the garment folders copied, the rest linked.
-    for (const auto& entry : fs::directory_iterator(VESTORA_TEST_ROOT)) {
-      const fs::path to = dir_.path() / entry.path().filename();
-      const std::string name = entry.path().filename().string();
-      if (name == "pattern" || name == "texture")
-        fs::copy(entry.path(), to, fs::copy_options::recursive);
-      else
-        fs::create_symlink(entry.path(), to);
-    }
+    makeOwnRoot(dir_.path());
     main_ = new CFittingRoomDlg(dir_.path().string());
     const Result<void> ready = main_->Initialise();
     ASSERT_TRUE(ready) << ready.error().message();
