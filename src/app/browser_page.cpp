@@ -119,26 +119,26 @@ void StoreWebView::onNewWindow(wxWebViewEvent& event) {
   const std::string url = event.GetURL().utf8_string();
   if (handOver(url, nullptr)) return;
   // A window of its own beside the main window; it deletes itself when closed.
-  auto* popup = new CPopupBrowserDlg(wxGetTopLevelParent(view_), hooks_, url);
+  auto* popup = new CBrowserDlg(wxGetTopLevelParent(view_), hooks_, url);
   popup->Show();
 }
 
 // ---- the store page ------------------------------------------------------------
 
-CBrowserDlg::CBrowserDlg(wxWindow* parent) : SkinPanel(parent, kResourceId) {
+CStorePageDlg::CStorePageDlg(wxWindow* parent) : SkinPanel(parent, kResourceId) {
   Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
     layoutView();
     event.Skip();
   });
 }
 
-void CBrowserDlg::layoutView() {
+void CStorePageDlg::layoutView() {
   if (!web_) return;
   const wxSize size = GetClientSize();
   web_->view()->SetSize(1, 1, std::max(size.x - 2, 1), std::max(size.y - 2, 1));
 }
 
-void CBrowserDlg::Navigate(const std::string& url) {
+void CStorePageDlg::Navigate(const std::string& url) {
   address_ = url;
   if (!web_) {
     // Nothing to show yet: the engine starts with the first real page.
@@ -149,19 +149,19 @@ void CBrowserDlg::Navigate(const std::string& url) {
   web_->Load(url);
 }
 
-void CBrowserDlg::GoBack() {
+void CStorePageDlg::GoBack() {
   if (web_) web_->GoBack();
 }
-void CBrowserDlg::GoForward() {
+void CStorePageDlg::GoForward() {
   if (web_) web_->GoForward();
 }
-void CBrowserDlg::Stop() {
+void CStorePageDlg::Stop() {
   if (web_) web_->Stop();
 }
-void CBrowserDlg::Reload() {
+void CStorePageDlg::Reload() {
   if (web_) web_->Reload();
 }
-wxString CBrowserDlg::title() const {
+wxString CStorePageDlg::title() const {
   return web_ ? web_->title() : wxString();
 }
 
@@ -174,14 +174,14 @@ struct PopupButton {
   const char* label;
   const char* tip;
 };
-constexpr PopupButton kPopupButtons[4] = {{CPopupBrowserDlg::kBack, "返回", "返回上一页"},
-                                          {CPopupBrowserDlg::kForward, "前进", "前进到下一页"},
-                                          {CPopupBrowserDlg::kStop, "停止", "停止载入"},
-                                          {CPopupBrowserDlg::kRefresh, "刷新", "重新载入本页"}};
+constexpr PopupButton kPopupButtons[4] = {{CBrowserDlg::kBack, "返回", "返回上一页"},
+                                          {CBrowserDlg::kForward, "前进", "前进到下一页"},
+                                          {CBrowserDlg::kStop, "停止", "停止载入"},
+                                          {CBrowserDlg::kRefresh, "刷新", "重新载入本页"}};
 
 }  // namespace
 
-CPopupBrowserDlg::CPopupBrowserDlg(wxWindow* parent, BrowserHooks hooks, const std::string& url)
+CBrowserDlg::CBrowserDlg(wxWindow* parent, BrowserHooks hooks, const std::string& url)
     : wxDialog(parent, kResourceId, wxString::FromUTF8(url), wxDefaultPosition, wxSize(900, 700),
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       hooks_(std::move(hooks)) {
@@ -203,17 +203,17 @@ CPopupBrowserDlg::CPopupBrowserDlg(wxWindow* parent, BrowserHooks hooks, const s
   web_ = std::make_unique<StoreWebView>(this, kBrowserControl, own, this);
   column->Add(web_->view(), 1, wxEXPAND);
   SetSizer(column);
-  Bind(wxEVT_BUTTON, &CPopupBrowserDlg::onButton, this);
+  Bind(wxEVT_BUTTON, &CBrowserDlg::onButton, this);
   Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { Destroy(); });
   showState();
   web_->Load(url);
 }
 
-SkinButton* CPopupBrowserDlg::button(int id) const {
+SkinButton* CBrowserDlg::button(int id) const {
   return static_cast<SkinButton*>(FindWindow(id));
 }
 
-void CPopupBrowserDlg::onButton(wxCommandEvent& event) {
+void CBrowserDlg::onButton(wxCommandEvent& event) {
   switch (event.GetId()) {
     case kBack:
       web_->GoBack();
@@ -233,7 +233,7 @@ void CPopupBrowserDlg::onButton(wxCommandEvent& event) {
   }
 }
 
-void CPopupBrowserDlg::showState() {
+void CBrowserDlg::showState() {
   button(kBack)->Enable(web_ && web_->CanGoBack());
   button(kForward)->Enable(web_ && web_->CanGoForward());
   button(kRefresh)->Enable(web_ && web_->CanReload());

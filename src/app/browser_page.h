@@ -1,9 +1,9 @@
-// CBrowserDlg: the store page (resource 612), the program's embedded web
+// CStorePageDlg: the store page (resource 612), the program's embedded web
 // browser. It loads the store's own pages only: before every navigation the
 // address is classified (ClassifyNavigation) and a store package goes to the
 // download, another web site to the desktop's browser, anything else
 // nowhere. A page's request for a new window opens the page in a pop-up
-// browser (CPopupBrowserDlg, resource 614) by the same rules.
+// browser (CBrowserDlg, resource 614) by the same rules.
 //
 // The web engine starts with the first real page: a page that is only ever
 // sent to "about:blank" costs nothing.
@@ -72,11 +72,11 @@ class StoreWebView {
   bool canReload_ = false;
 };
 
-class CBrowserDlg : public SkinPanel {
+class CStorePageDlg : public SkinPanel {
  public:
   static constexpr int kResourceId = 612;
   static constexpr int kBrowserControl = 1229;
-  explicit CBrowserDlg(wxWindow* parent);
+  explicit CStorePageDlg(wxWindow* parent);
 
   void SetHooks(BrowserHooks hooks) { hooks_ = std::move(hooks); }
   // Sends the page to `url` ("about:blank" when the page is left).
@@ -105,13 +105,13 @@ class CBrowserDlg : public SkinPanel {
 
 // The pop-up browser (resource 614): a page the store opened in a new
 // window, with back, forward, stop and refresh.
-class CPopupBrowserDlg : public wxDialog {
+class CBrowserDlg : public wxDialog {
  public:
   static constexpr int kResourceId = 614;
   static constexpr int kBrowserControl = 1231;
   static constexpr int kBack = 1237, kForward = 1238, kStop = 1239, kRefresh = 1240;
 
-  CPopupBrowserDlg(wxWindow* parent, BrowserHooks hooks, const std::string& url);
+  CBrowserDlg(wxWindow* parent, BrowserHooks hooks, const std::string& url);
   StoreWebView& web() { return *web_; }
   SkinButton* button(int id) const;
 

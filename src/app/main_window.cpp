@@ -184,7 +184,7 @@ Result<void> CFittingRoomDlg::Initialise() {
   settingsPanel_->SetMainDialog(this);
   settingsPanel_->Attach(view_, controlPanel_->measurePage());
 
-  browserPage_ = new CBrowserDlg(this);
+  browserPage_ = new CStorePageDlg(this);
   browserPage_->rect.setBoth(initialBrowserRect(w, h));
   browserPage_->Hide();
   browserPage_->SetMainDialog(this);
@@ -317,6 +317,7 @@ void CFittingRoomDlg::ShowStore() {
   browserPage_->ApplyRect();
   browserPage_->Navigate(StoreHome());
   for (const int id : kBrowserButtonIds) button(id)->Show();
+  showBrowserState();
 }
 
 void CFittingRoomDlg::slideToggle() {

@@ -31,7 +31,7 @@ class CGarmentPanelDlg;
 class CControlPanelDlg;
 class CEnvSettingsDlg;
 class StoreDownloads;
-class CBrowserDlg;
+class CStorePageDlg;
 
 inline constexpr const char* kWindowTitle = "澄镜衣坊";
 // The store's home page when VESTORA_STORE_URL does not name another.
@@ -81,7 +81,7 @@ class CFittingRoomDlg : public wxFrame {
   CGarmentPanelDlg* garmentPanel() const { return garmentPanel_; }
   CControlPanelDlg* controlPanel() const { return controlPanel_; }
   CEnvSettingsDlg* settingsPanel() const { return settingsPanel_; }
-  CBrowserDlg* browserPage() const { return browserPage_; }
+  CStorePageDlg* browserPage() const { return browserPage_; }
   SkinPanel* currentPanel() const { return currentPanel_; }
   SkinProgress* progressBar() const { return progress_; }
   bool panelCollapsed() const { return panelCollapsed_; }
@@ -116,7 +116,7 @@ class CFittingRoomDlg : public wxFrame {
   CGarmentPanelDlg* garmentPanel_ = nullptr;
   CControlPanelDlg* controlPanel_ = nullptr;
   CEnvSettingsDlg* settingsPanel_ = nullptr;
-  CBrowserDlg* browserPage_ = nullptr;
+  CStorePageDlg* browserPage_ = nullptr;
   SkinPanel* currentPanel_ = nullptr;
   SkinProgress* progress_ = nullptr;
   wxStaticBitmap* banner_ = nullptr;

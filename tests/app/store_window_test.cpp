@@ -167,7 +167,7 @@ class StorePageTest : public StoreWindowTest {
     StoreWindowTest::TearDown();
     unsetenv("VESTORA_STORE_URL");
   }
-  CBrowserDlg* page() { return main_->browserPage(); }
+  CStorePageDlg* page() { return main_->browserPage(); }
   std::string shownUrl() {
     return page()->webView() ? page()->webView()->GetCurrentURL().utf8_string() : std::string();
   }
@@ -255,9 +255,9 @@ class PopupTest : public StoreWindowTest {
     StoreWindowTest::TearDown();
     unsetenv("VESTORA_STORE_URL");
   }
-  CPopupBrowserDlg* popup() {
+  CBrowserDlg* popup() {
     for (wxWindow* w : wxTopLevelWindows)
-      if (auto* p = dynamic_cast<CPopupBrowserDlg*>(w); p && !p->IsBeingDeleted()) return p;
+      if (auto* p = dynamic_cast<CBrowserDlg*>(w); p && !p->IsBeingDeleted()) return p;
     return nullptr;
   }
   std::unique_ptr<LoopbackServer> server_;
@@ -265,7 +265,7 @@ class PopupTest : public StoreWindowTest {
 
 TEST_F(PopupTest, ANewWindowOpensAPopUpAndItsDownloadClosesIt) {
   main_->Command(ids::kStore);
-  CBrowserDlg* page = main_->browserPage();
+  CStorePageDlg* page = main_->browserPage();
   ASSERT_TRUE(PumpUntil([&] { return page->title() == "Home"; }, 20000));
   page->webView()->RunScript("document.getElementById('pop').click();");
   ASSERT_TRUE(PumpUntil([&] { return popup() && popup()->web().title() == "Window"; }, 20000));
@@ -291,7 +291,7 @@ TEST_F(PopupTest, ANewWindowOpensAPopUpAndItsDownloadClosesIt) {
 
 TEST_F(PopupTest, KeysTypedIntoAPageFormReachThePage) {
   main_->Command(ids::kStore);
-  CBrowserDlg* page = main_->browserPage();
+  CStorePageDlg* page = main_->browserPage();
   ASSERT_TRUE(PumpUntil([&] { return page->title() == "Home"; }, 20000));
   // A click into the field, then typing and Enter as a user does.
   const wxRect r = page->webView()->GetScreenRect();
