@@ -52,8 +52,8 @@ PanelLayout layoutPanels(int w, int h, PanelRect& view, PanelRect& panel) {
   return {{p.x - 10, p.y + (p.height - p.height / 2) - 28, 10, 49}};
 }
 
-void layoutBrowser(int h, PanelRect& browser) {
-  browser.setCurrent(10, -1, -1, h - 202);
+void layoutBrowser(int w, int h, PanelRect& browser) {
+  browser.setCurrent(10, -1, std::max(w - 20, 1), h - 202);
 }
 
 std::vector<SlideStep> slideClosedSteps(const PanelRect& panel, const PanelRect& view) {

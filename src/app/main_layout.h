@@ -82,7 +82,9 @@ struct PanelLayout {
   PixelRect slideButton;  // both slide buttons
 };
 PanelLayout layoutPanels(int clientWidth, int clientHeight, PanelRect& view, PanelRect& panel);
-void layoutBrowser(int clientHeight, PanelRect& browser);
+// The store page: 10 pixels in from both sides (the view's margin), as
+// tall as the view.
+void layoutBrowser(int clientWidth, int clientHeight, PanelRect& browser);
 
 // One step of sliding the panel: the panel's x and width and the view's width
 // after the step.

@@ -275,7 +275,7 @@ void CFittingRoomDlg::Relayout() {
     button(ids::kSlide)->SetSize(toWx(layout.slideButton));
     button(ids::kSlideHidden)->SetSize(toWx(layout.slideButton));
   }
-  layoutBrowser(h, browserPage_->rect);
+  layoutBrowser(w, h, browserPage_->rect);
   browserPage_->ApplyRect();
   progress_->SetSize(toWx(progressRect_));
 }

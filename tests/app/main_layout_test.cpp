@@ -85,6 +85,15 @@ TEST(MainLayout, ViewAndPanelShareTheSlotWithAGapForTheSlideButton) {
   }
 }
 
+TEST(MainLayout, TheStorePageKeepsTheViewsMarginOnBothSides) {
+  PanelRect browser;
+  browser.setBoth(initialBrowserRect(1280, 1024));
+  layoutBrowser(1024, 768, browser);
+  EXPECT_EQ(browser.current.x, 10);
+  EXPECT_EQ(browser.current.x + browser.current.width, 1024 - 10);
+  EXPECT_EQ(browser.current.height, 768 - 202);
+}
+
 TEST(MainLayout, CollapsedPanelGivesTheViewTheWholeSlot) {
   const int w = 1280, h = 800;
   PanelRect view, panel;
