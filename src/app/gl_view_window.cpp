@@ -195,6 +195,9 @@ void CGLViewDlg::ApplyRect() {
     decorations_[i]->SetSize(places[i]);
     decorations_[i]->Raise();
   }
+  // The rounded corners are cut out of the white backdrop; over a scene
+  // they would show as white specks.
+  for (int i = 0; i < 4; ++i) decorations_[i]->Show(!view_.sceneShown());
 }
 
 void CGLViewDlg::ShowWizardCard(int bitmapId, int milliseconds) {
