@@ -195,8 +195,8 @@ void CEnvSettingsDlg::onButton(wxCommandEvent& event) {
 
 void CEnvSettingsDlg::showScene() {
   if (!view_) return;
-  const SceneChoice& s = view_->view().scene;
-  const int index = s.skyShown ? 1 : s.roomShown ? 2 : s.beachShown ? 3 : 0;
+  const std::optional<Environment> e = view_->view().scene.environment();
+  const int index = e ? static_cast<int>(*e) + 1 : 0;
   sceneStatus_->SetLabel(wxString::FromUTF8("当前场景：") + wxString::FromUTF8(kSceneNames[index]));
   page_->Layout();
 }

@@ -67,21 +67,20 @@ bool StoreDownloads::Start(const std::string& url, Hooks hooks) {
   context.dialogs = job->dialogs.get();
   context.rootDir = root_;
   context.http.cancel = &job->cancel;
-  // The bar only moves forward; the package's bytes fill it.
-  auto shown = std::make_shared<std::atomic<int>>(0);
+  // The bar only moves forward; the package's bytes fill it. Only the
+  // download's own thread calls this.
+  auto shown = std::make_shared<int>(0);
   context.http.progress = [this, shown, progress = hooks.progress](std::int64_t received,
                                                                    std::int64_t expected) {
     if (!progress || expected <= 0) return;
     const int step = static_cast<int>(std::clamp<std::int64_t>(received * 200 / expected, 1, 200));
-    if (step <= shown->exchange(std::max(step, shown->load()))) return;
+    if (step <= *shown) return;
+    *shown = step;
     post([progress, step] { progress(step); });
   };
-  auto onWindow = [this](const std::function<void()>& hook) {
-    return [this, hook] {
-      if (hook) post(hook);
-    };
+  context.reloadWardrobe = [this, reload = hooks.reloadWardrobe] {
+    if (reload) post(reload);
   };
-  context.reloadWardrobe = onWindow(hooks.reloadWardrobe);
   context.closeBrowser = [this, close = hooks.closeBrowser, progress = hooks.progress] {
     post([close, progress] {
       if (progress) progress(0);
@@ -98,15 +97,6 @@ bool StoreDownloads::Start(const std::string& url, Hooks hooks) {
   });
   jobs_.push_back(std::move(job));
   return true;
-}
-
-void StoreDownloads::CancelAll() {
-  *closing_ = true;
-  for (auto& job : jobs_) job->cancel = true;
-  for (auto& job : jobs_)
-    if (job->thread.joinable()) job->thread.join();
-  jobs_.clear();
-  *closing_ = false;
 }
 
 }  // namespace vestora::app

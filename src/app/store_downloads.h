@@ -44,8 +44,6 @@ class StoreDownloads {
   bool Start(const std::string& url, Hooks hooks);
   // Whether any download is still running.
   bool busy() const;
-  // Cancels every download and waits for their threads.
-  void CancelAll();
 
  private:
   struct Job;

@@ -3,6 +3,10 @@
 // scene units (1 unit = 10 cm).
 #pragma once
 
+#include <optional>
+
+#include "avatar/environments.h"
+
 namespace vestora {
 
 // Which environment is shown; at most one flag is set, none = plain backdrop.
@@ -11,6 +15,13 @@ struct SceneChoice {
   bool roomShown = false;  // the room
   bool beachShown = false;
   bool any() const { return skyShown || roomShown || beachShown; }
+  // The environment the flags choose; nothing for the plain backdrop.
+  std::optional<Environment> environment() const {
+    if (skyShown) return Environment::Sky;
+    if (roomShown) return Environment::Room;
+    if (beachShown) return Environment::Beach;
+    return std::nullopt;
+  }
 };
 
 struct ViewCamera {

@@ -104,18 +104,8 @@ void EnvironmentDrawer::compile(Environment e, const GlmModel& model) {
   if (!treeList_) return;
   glNewList(treeList_, GL_COMPILE);
   glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT |
-               GL_POLYGON_BIT | GL_TEXTURE_BIT);
-  glDisable(GL_LIGHTING);
-  glColor4f(1, 1, 1, 1);
-  glDepthFunc(GL_LEQUAL);
-  glEnable(GL_DEPTH_TEST);
-  glAlphaFunc(GL_GREATER, 0.1f);
-  glEnable(GL_ALPHA_TEST);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, tree_.texture);
-  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+               GL_TEXTURE_BIT);
+  BeginTranslucentPass(tree_.texture);
   DrawGroup(model, *tree, false, tree_.texture != 0);
   glBindTexture(GL_TEXTURE_2D, 0);
   glPopAttrib();
@@ -124,6 +114,10 @@ void EnvironmentDrawer::compile(Environment e, const GlmModel& model) {
 
 bool EnvironmentDrawer::InitFloor(std::string_view root) {
   const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+  // The frame buffer's stencil does not change for the context's life.
+  GLint stencilBits = 0;
+  glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
+  hasStencil_ = stencilBits > 0;
   multitextureOk_ = extensionListed(extensions, "GL_ARB_multitexture") &&
                     extensionListed(extensions, "GL_EXT_texture_env_combine");
   if (!multitextureOk_) return false;
@@ -183,10 +177,8 @@ void EnvironmentDrawer::DrawFloor() {
 
 void EnvironmentDrawer::DrawSky(const AvatarPasses& avatar) {
   glPushMatrix();
-  GLint stencilBits = 0;
-  glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
   const bool floor = floorReady_ && multitextureOk_ && floorList_;
-  if (floor && stencilBits > 0 && mirrorEnabled) {
+  if (floor && hasStencil_ && mirrorEnabled) {
     // Only the stencil is cleared: what the frame drew before stays.
     glClearStencil(0);
     glClear(GL_STENCIL_BUFFER_BIT);

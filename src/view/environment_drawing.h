@@ -41,7 +41,8 @@ class EnvironmentDrawer {
   // Multitexturing and the lake's two pictures. False (no floor, no
   // mirror) when the driver lacks GL_ARB_multitexture or
   // GL_EXT_texture_env_combine; the floor stays unready when a picture is
-  // missing.
+  // missing. Also notes whether the frame buffer has a stencil (the
+  // mirror needs one).
   bool InitFloor(std::string_view root);
   void release();
 
@@ -78,7 +79,7 @@ class EnvironmentDrawer {
   std::array<unsigned, 6> pictures_{};
   TextureRecord tree_;
   unsigned lake_ = 0, lightMap_ = 0;
-  bool multitextureOk_ = false, floorReady_ = false;
+  bool multitextureOk_ = false, floorReady_ = false, hasStencil_ = false;
 };
 
 }  // namespace vestora

@@ -277,7 +277,6 @@ class GlView {
   bool flareDrawn() const { return flareDrawn_; }
   // Draws the lake's reflection (on; off only to compare frames).
   void setMirrorEnabled(bool on);
-  bool multitextureOk() const;
 
   // ---- state ----------------------------------------------------------------
   ViewCamera camera;

@@ -1,6 +1,5 @@
 // The scenes behind the avatar: the cycle of "场景" and the environment
 // step of the frame.
-#include "platform/data_path.h"
 #include "view/gl_headers.h"
 #include "view/gl_view.h"
 #include "view/gl_view_internal.h"
@@ -10,13 +9,7 @@ namespace vestora {
 
 std::optional<Environment> GlView::chosenEnvironment() const {
   if (!environmentOn || !avatar_.loaded()) return std::nullopt;
-  std::optional<Environment> e;
-  if (scene.skyShown)
-    e = Environment::Sky;
-  else if (scene.roomShown)
-    e = Environment::Room;
-  else if (scene.beachShown)
-    e = Environment::Beach;
+  const std::optional<Environment> e = scene.environment();
   if (e && !sceneAvailable(*e)) return std::nullopt;
   return e;
 }
@@ -25,20 +18,13 @@ bool GlView::sceneAvailable(Environment e) const {
   return avatar_.environments.available(e) && gl_->environment.ready(e);
 }
 
-bool GlView::multitextureOk() const {
-  return gl_->environment.multitextureOk();
-}
-
 void GlView::setMirrorEnabled(bool on) {
   gl_->environment.mirrorEnabled = on;
 }
 
 void GlView::NextScene() {
   nextScene(sceneStep, scene, camera);
-  std::optional<Environment> wanted;
-  if (scene.skyShown) wanted = Environment::Sky;
-  if (scene.roomShown) wanted = Environment::Room;
-  if (scene.beachShown) wanted = Environment::Beach;
+  const std::optional<Environment> wanted = scene.environment();
   if (wanted && !avatar_.environments.available(*wanted)) {
     const auto& placement = kEnvironmentPlacements[static_cast<std::size_t>(*wanted)];
     host_.dialogs().showMessage(std::string(kSceneMissingMessage) + std::string(placement.path), "",

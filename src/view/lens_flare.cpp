@@ -123,7 +123,6 @@ void LensFlare::Update() {
 }
 
 bool LensFlare::Render(const std::function<void()>& prepareDepthRead) {
-  lastHidden_ = false;
   if (!sphereInFrustum(planes_, light, 1.0f)) return false;
 
   // Covered when something was drawn nearer than the light at its pixel. A
@@ -132,20 +131,17 @@ bool LensFlare::Render(const std::function<void()>& prepareDepthRead) {
   GLdouble wx = 0, wy = 0, wz = 0;
   if (gluProject(light[0], light[1], light[2], modelview_.data(), projection_.data(),
                  viewport_.data(), &wx, &wy, &wz) != GL_TRUE) {
-    lastHidden_ = true;
     return false;
   }
   const int px = static_cast<int>(std::floor(wx)), py = static_cast<int>(std::floor(wy));
   if (px < viewport_[0] || py < viewport_[1] || px >= viewport_[0] + viewport_[2] ||
       py >= viewport_[1] + viewport_[3] || wz < 0 || wz > 1) {
-    lastHidden_ = true;
     return false;
   }
   if (prepareDepthRead) prepareDepthRead();
   GLfloat stored = 1;
   glReadPixels(px, py, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &stored);
   if (stored < wz) {
-    lastHidden_ = true;
     return false;
   }
 

@@ -96,16 +96,12 @@ class LensFlare {
   // was drawn.
   bool Render(const std::function<void()>& prepareDepthRead);
 
-  // Whether the light was found covered by the last Render.
-  bool lastHidden() const { return lastHidden_; }
-
  private:
   std::array<unsigned, 4> textures_{};
   FlareCamera camera_;
   std::array<double, 16> modelview_{}, projection_{};
   std::array<int, 4> viewport_{};
   FrustumPlanes planes_{};
-  bool lastHidden_ = false;
 };
 
 }  // namespace vestora

@@ -357,12 +357,10 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
     err << "vestora-cli: warning: " << problem << '\n';
   if (sceneName != "none") {
     // As the scene button does: press until the scene comes.
-    const std::string names[3] = {"sky", "room", "beach"};
-    while (!(sceneName == names[0] && view.scene.skyShown) &&
-           !(sceneName == names[1] && view.scene.roomShown) &&
-           !(sceneName == names[2] && view.scene.beachShown))
-      nextScene(view.sceneStep, view.scene, view.camera);
-    const auto e = static_cast<Environment>(view.scene.skyShown ? 0 : view.scene.roomShown ? 1 : 2);
+    const Environment e = sceneName == "sky"    ? Environment::Sky
+                          : sceneName == "room" ? Environment::Room
+                                                : Environment::Beach;
+    while (view.scene.environment() != e) nextScene(view.sceneStep, view.scene, view.camera);
     if (!view.sceneAvailable(e)) {
       err << "vestora-cli: the scene \"" << sceneName
           << "\" cannot be shown: " << view.avatar().environments.problem(e) << '\n';
