@@ -59,6 +59,14 @@ class BodySurface {
   // The normalised sum of the unit facet normals round vertex k; (0, 0, 0)
   // when the sum vanishes (a vertex of no or only degenerate triangles).
   const Vec3& normal(std::int32_t k) const { return normals_[k]; }
+  // The triangles round sample k (numbers into triangle()), in triangle order.
+  std::span<const std::int32_t> trianglesAround(std::int32_t k) const {
+    return {vertexTriangles_.data() + vertexStart_[k],
+            static_cast<std::size_t>(vertexStart_[k + 1] - vertexStart_[k])};
+  }
+  const std::array<std::int32_t, 3>& triangle(std::int32_t t) const { return triangles_[t]; }
+  // The unit normal of triangle t; (0, 0, 0) for a degenerate one.
+  const Vec3& facet(std::int32_t t) const { return facets_[t]; }
   // True when the body stands in its standard pose (offsets are widened,
   // not turned).
   bool standingPose = true;
@@ -146,9 +154,9 @@ class BodySurface {
   std::vector<std::int32_t> slotOf_;
   float drift_ = 0;
 
-  std::vector<Vec3> facets_;           // facet normals, by triangle
-  std::vector<std::int32_t> moved_;    // samples moved by the last refresh
-  std::vector<std::uint8_t> marked_;   // scratch flags, one per sample
+  std::vector<Vec3> facets_;          // facet normals, by triangle
+  std::vector<std::int32_t> moved_;   // samples moved by the last refresh
+  std::vector<std::uint8_t> marked_;  // scratch flags, one per sample
 };
 
 }  // namespace vestora

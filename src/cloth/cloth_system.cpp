@@ -255,7 +255,8 @@ void SpringForce::Apply(const Vec4Array& positions, const Vec4Array& velocities,
   // blocks at (b, b) are the same and at (a, b) their negatives.
   Matrix3 uuT;
   uuT.SetOuterProduct(u, u);
-  const float ratio = rest / length;
+  // Compressed, the transverse term (1 − rest/L) would be negative.
+  const float ratio = std::min(rest / length, 1.0f);
   Matrix3 positionTerm;
   for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 3; ++c)

@@ -76,6 +76,8 @@ class BlockSparseMatrix {
   // One column number per stored block, in storage order.
   const std::vector<int>& columnIndexes() const { return columnIndexes_; }
   const std::vector<Matrix3>& blocks() const { return blocks_; }
+  // The k-th stored block (storage order), for sweeps over all blocks.
+  Matrix3& blockAt(std::size_t k) { return blocks_[k]; }
   // Sum of i · 190237 + j + 190238 over every block (i ≤ j) ever inserted:
   // equal stamps mean (almost surely) equal structure.
   std::uint64_t structureStamp() const { return stamp_; }
@@ -181,7 +183,10 @@ class SpringForce : public ClothForce {
   void PostStep(const Vec4Array& masses, Vec4Array& positions) override;
   // Spring force ks (L − rest) and damping kd (va − vb)·u along u = (xa − xb)/L,
   // pulling a and b together when stretched. The position Jacobian leaves out
-  // the damping term's dependence on direction. A spring of length 0 adds nothing.
+  // the damping term's dependence on direction, and a compressed spring keeps
+  // only its term along the spring, so that the Jacobians stay negative
+  // semidefinite (an implicit step's matrix then stays positive definite).
+  // A spring of length 0 adds nothing.
   void Apply(const Vec4Array& positions, const Vec4Array& velocities, const Vec4Array& masses,
              Vec4Array& forces, BlockSparseMatrix& dfdx, BlockSparseMatrix& dfdv) override;
 
@@ -315,6 +320,7 @@ class ClothSystem {
   const BlockSparseMatrix& jacobianCopy(int k) const {
     return jacobianCopies_[static_cast<std::size_t>(k)];
   }
+  BlockSparseMatrix& jacobianCopy(int k) { return jacobianCopies_[static_cast<std::size_t>(k)]; }
 
   const std::list<ClothForce*>& forces() const { return forces_; }
   const std::list<ParticleConstraint*>& constraints() const { return constraints_; }

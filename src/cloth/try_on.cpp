@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <optional>
 
 #include "avatar/triangle_tree.h"
 #include "cloth/cloth_build.h"
 #include "cloth/garment_files.h"
 #include "cloth/garment_fit.h"
+#include "cloth/garment_placement.h"
 
 namespace vestora {
 
@@ -131,8 +133,82 @@ void TryOn::setDisplay(GarmentDisplay display) {
   if (view.showDisplay) view.showDisplay(display);
 }
 
-void TryOn::askQuickSew() {
-  garment_.gravity = dialogs_.askYesNo(kQuickSewQuestion, "") ? kQuickSewGravity : kNoGravity;
+bool TryOn::askQuickSew() {
+  const bool sew = dialogs_.askYesNo(kQuickSewQuestion, "");
+  garment_.gravity = sew ? kQuickSewGravity : kNoGravity;
+  return sew;
+}
+
+void TryOn::startDrape(DrapeKind kind) {
+  abandonDrape();
+  if (garment_.particles.empty() || !avatar_.loaded()) return;
+  if (kind == DrapeKind::Sew) {
+    if (!PlacePiecesAroundBody(garment_, avatar_)) return;
+    ComputeParticleNormals(garment_);
+    if (view.drapeSound) view.drapeSound();
+  }
+  auto drape = std::make_unique<ClothDrape>(garment_, body(), kind);
+  pendingDrape_ = drape.get();
+  pendingKind_ = kind;
+  if (view.runDrape) {
+    setDisplay(GarmentDisplay::Garment);
+    view.runDrape(std::move(drape));
+    return;
+  }
+  while (drape->Step()) {
+  }
+  finishDrape(*drape);
+}
+
+void TryOn::abandonDrape() {
+  if (!pendingDrape_) return;
+  pendingDrape_ = nullptr;
+  if (view.cancelDrape) view.cancelDrape();
+}
+
+void TryOn::showDrapeFrame(const std::vector<Vec3>& positions) {
+  if (!pendingDrape_ || positions.size() != garment_.particles.size()) return;
+  for (std::size_t i = 0; i < positions.size(); ++i) {
+    SkinVertex& p = garment_.particles[i].point;
+    p.x = positions[i][0];
+    p.y = positions[i][1];
+    p.z = positions[i][2];
+  }
+  ComputeParticleNormals(garment_);
+  garment_.drawParticles = garment_.particles;
+}
+
+void TryOn::finishDrape(const ClothDrape& drape) {
+  if (&drape != pendingDrape_) return;
+  pendingDrape_ = nullptr;
+  drape.WriteBack(garment_);
+  // Bound where the cloth came to rest, on the body it was draped on (or
+  // the body as it is now, when another body has come since).
+  const BodySurface& now = body();
+  BindGarmentToBody(garment_, drape.body().size() == now.size() ? drape.body() : now);
+  garment_.hasBinding = true;
+  FitGarmentToBody(garment_, now);
+  ComputeParticleNormals(garment_);
+  edgeFlags_.resize(garment_.edges.size(), 0);
+  setDisplay(GarmentDisplay::Garment);
+  settleLayersUnder();
+  if (view.redraw) view.redraw();
+}
+
+void TryOn::cancelDrape() {
+  if (!pendingDrape_) return;
+  const DrapeKind kind = pendingKind_;
+  abandonDrape();
+  if (garment_.restParticles.size() == garment_.particles.size()) {
+    garment_.particles = garment_.restParticles;
+    garment_.drawParticles = garment_.restParticles;
+  }
+  if (kind == DrapeKind::Sew) {
+    setDisplay(GarmentDisplay::Pattern);
+  } else {
+    BindGarmentToBody(garment_, body());
+  }
+  if (view.redraw) view.redraw();
 }
 
 Result<void> TryOn::LoadFittedGarmentCommand(const std::string& path) {
@@ -159,15 +235,17 @@ Result<void> TryOn::LoadFittedGarmentCommand(const std::string& path) {
   install(std::move(loaded.value()), path);
   floorHeight = floor;
   progress(140);
+  bool sew = false;
   if (garment_.hasSeams()) {
     setDisplay(GarmentDisplay::Pattern);
-    askQuickSew();
+    sew = askQuickSew();
   } else {
     FitGarmentToBody(garment_, body());
     setDisplay(GarmentDisplay::Garment);
     garment_.gravity = kHangingGravity;
   }
   finishLoad();
+  if (sew) startDrape(DrapeKind::Sew);
   return {};
 }
 
@@ -183,16 +261,21 @@ Result<void> TryOn::LoadPatternMeshCommand(const std::string& path) {
   }
   install(std::move(loaded.value()), path);
   floorHeight = floor;
+  std::optional<DrapeKind> drape;
   if (garment_.hasSeams()) {
     setDisplay(GarmentDisplay::Pattern);
-    askQuickSew();
+    if (askQuickSew()) drape = DrapeKind::Sew;
   } else {
     setDisplay(GarmentDisplay::Garment);
     garment_.gravity = kHangingGravity;
-    if (dialogs_.askYesNo(kRedrapeQuestion, "")) BuildClothSystem(garment_, view.drapeSound);
+    if (dialogs_.askYesNo(kRedrapeQuestion, "")) {
+      BuildClothSystem(garment_, view.drapeSound);
+      drape = DrapeKind::Settle;
+    }
     BindGarmentToBody(garment_, body());
   }
   finishLoad();
+  if (drape) startDrape(*drape);
   return {};
 }
 
@@ -200,6 +283,7 @@ Result<void> TryOn::LoadPatternMeshCommand(const std::string& path) {
 // animation stops, the worn garment is kept or taken off, the new one
 // replaces it.
 void TryOn::install(GarmentMesh loaded, const std::string& path) {
+  abandonDrape();
   if (view.stopAnimation) view.stopAnimation();
   if (view.clearOverlays) view.clearOverlays();
   AskKeepGarment();
@@ -312,7 +396,8 @@ void TryOn::settleLayersUnder() {
 
 void TryOn::refit() {
   if (!avatar_.loaded()) return;
-  const bool worn = garment_.hasBinding && !garment_.particles.empty();
+  // A garment being draped is fitted to the body when its drape is over.
+  const bool worn = garment_.hasBinding && !garment_.particles.empty() && !pendingDrape_;
   const bool anyLayer = std::any_of(layers_.begin(), layers_.end(), [](const KeptLayer& l) {
     return l.flexible && l.garment.hasBinding;
   });
@@ -322,7 +407,7 @@ void TryOn::refit() {
     if (layer.flexible) FitGarmentToBody(layer.garment, b);
   }
   const auto start = std::chrono::steady_clock::now();
-  FitGarmentToBody(garment_, b);
+  if (worn) FitGarmentToBody(garment_, b);
   lastFitMs_ =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   settleLayersUnder();
@@ -330,6 +415,7 @@ void TryOn::refit() {
 }
 
 void TryOn::ResetGarment() {
+  abandonDrape();
   for (KeptLayer& layer : layers_) {
     layer.garment.particles = layer.saved;
     layer.garment.drawParticles = layer.saved;
@@ -342,9 +428,13 @@ void TryOn::ResetGarment() {
     garment_.triangles = garment_.sourceTriangles;
     BuildVertexTriangles(garment_);
     if (garment_.hasSeams()) {
+      // Unpicked: the stitches of an earlier sewing go, and with them the binding.
+      std::erase_if(garment_.edges, [](const GarmentEdge& e) { return e.kind == kStitchEdge; });
+      edgeFlags_.resize(garment_.edges.size());
+      garment_.hasBinding = false;
       ReleaseClothSystem(garment_);
       setDisplay(GarmentDisplay::Pattern);
-      askQuickSew();
+      if (askQuickSew()) startDrape(DrapeKind::Sew);
     } else {
       ResetClothSystem(garment_);
       setDisplay(GarmentDisplay::Garment);
@@ -359,6 +449,7 @@ void TryOn::ResetGarment() {
 }
 
 void TryOn::removeWorn() {
+  abandonDrape();
   if (!garment_.particles.empty() && view.takeOffSound) view.takeOffSound();
   ClearGarment(garment_);
   seamGroups_.clear();
@@ -369,6 +460,7 @@ void TryOn::removeWorn() {
 }
 
 void TryOn::takeOff() {
+  abandonDrape();
   if ((!garment_.particles.empty() || !layers_.empty()) && view.takeOffSound) view.takeOffSound();
   ClearGarment(garment_);
   layers_.clear();

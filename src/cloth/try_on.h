@@ -12,11 +12,13 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "avatar/avatar.h"
 #include "cloth/body_surface.h"
+#include "cloth/cloth_drape.h"
 #include "cloth/garment_mesh.h"
 #include "platform/user_dialogs.h"
 
@@ -52,6 +54,14 @@ struct TryOnView {
   std::function<void()> drapeSound;
   // Plays the take-off sound when a worn garment or a kept layer comes off.
   std::function<void()> takeOffSound;
+  // Runs a drape (sewing, or settling after a re-drape) away from the
+  // window's thread: the window steps it, shows its frames through
+  // TryOn::showDrapeFrame and hands it to TryOn::finishDrape when it is
+  // over. Left empty, the try-on steps the drape itself before the command
+  // returns.
+  std::function<void(std::unique_ptr<ClothDrape>)> runDrape;
+  // Stops the drape running in the background; nothing when none runs.
+  std::function<void()> cancelDrape;
 };
 
 // The seam records of one seam number and the two pieces they join (the
@@ -114,6 +124,21 @@ class TryOn {
   void refit();
   // Takes the worn garment off; the kept layers stay.
   void removeWorn();
+
+  // A drape is running in the background for the worn garment.
+  bool draping() const { return pendingDrape_ != nullptr; }
+  DrapeKind drapeKind() const { return pendingKind_; }
+  // Shows a frame of the running drape: the worn garment's positions.
+  void showDrapeFrame(const std::vector<Vec3>& positions);
+  // Takes the result of a finished drape (one this try-on started and has
+  // not given up): the garment gets its draped positions (and its stitches
+  // when sewn), is bound to the body and fitted to it as it is now. Any
+  // other drape is ignored.
+  void finishDrape(const ClothDrape& drape);
+  // The user stopped the running drape: the garment returns to where it
+  // was before (the flat pieces of a garment being sewn, in the pattern
+  // display; a re-draped garment as loaded, bound there).
+  void cancelDrape();
   // Takes the worn garment and every kept layer off.
   void takeOff();
 
@@ -146,7 +171,9 @@ class TryOn {
   void install(GarmentMesh loaded, const std::string& path);
   void finishLoad();
   void setDisplay(GarmentDisplay display);
-  void askQuickSew();
+  bool askQuickSew();
+  void startDrape(DrapeKind kind);
+  void abandonDrape();
   void keepCurrentAsLayer();
   void markCovered();
   void settleLayersUnder();
@@ -165,6 +192,8 @@ class TryOn {
   BodySurface body_;
   bool bodyBuilt_ = false;
   double lastFitMs_ = 0;
+  const ClothDrape* pendingDrape_ = nullptr;
+  DrapeKind pendingKind_ = DrapeKind::Settle;
 };
 
 }  // namespace vestora

@@ -32,6 +32,8 @@ constexpr const char* kUsageText =
     "  fit --garment PATH [--body B] [--height CM] [--weight JIN] [--month M] [--out F.obj] "
     "[--json]\n"
     "                                     put a garment on a body and report the fit\n"
+    "  drape --garment PATH [--body B] [--height CM] [--weight JIN] [--steps N] [--json]\n"
+    "                                     sew or re-drape a garment on a body and report it\n"
     "  shape --region R (--amount A | --target CM) [--json]\n"
     "                                     reshape one region of the woman's body\n"
     "  shape --measures \"height=165,waist=70,...\" [--json]\n"
@@ -184,6 +186,11 @@ const std::map<std::string, Command>& commands() {
         {"--root", "--garment", "--body", "--height", "--weight", "--month", "--redrape",
          "--quick-sew", "--out"},
         runFit}},
+      {"drape",
+       {kDrapeHelp,
+        {"--json"},
+        {"--root", "--garment", "--body", "--height", "--weight", "--month", "--steps", "--out"},
+        runDrape}},
       {"shape",
        {kShapeHelp,
         {"--json"},
@@ -192,14 +199,13 @@ const std::map<std::string, Command>& commands() {
 #ifdef VESTORA_CLI_RENDER
       {"render",
        {kRenderHelp,
-        {"--sheet", "--no-multisample", "--fit-map"},
-        {"--root",         "--out",         "--width",  "--image-height", "--body",
-         "--height",       "--weight",      "--month",  "--garment",      "--azimuth",
-         "--elevation",    "--distance",    "--frames", "--tool",         "--points",
-         "--unit",         "--region",      "--amount", "--pose",         "--breath-frame",
-         "--hair",         "--wear",        "--shoe",   "--sock",         "--lens-colour",
-         "--scene",
-         "--frame-colour", "--transparency"},
+        {"--sheet", "--no-multisample", "--fit-map", "--sew"},
+        {"--root",      "--out",          "--width",       "--image-height", "--body",
+         "--height",    "--weight",       "--month",       "--garment",      "--azimuth",
+         "--elevation", "--distance",     "--frames",      "--tool",         "--points",
+         "--unit",      "--region",       "--amount",      "--pose",         "--breath-frame",
+         "--hair",      "--wear",         "--shoe",        "--sock",         "--lens-colour",
+         "--scene",     "--frame-colour", "--transparency"},
         runRender}},
 #endif
       {"animate",

@@ -42,7 +42,9 @@ bool isGarmentFile(const std::string& arg, std::ostream& err);
 bool putOnGarment(TryOn& tryOn, const std::string& root, const std::string& arg);
 
 int runFit(const Args& args, std::ostream& out, std::ostream& err);
+int runDrape(const Args& args, std::ostream& out, std::ostream& err);
 
 extern const char* const kFitHelp;
+extern const char* const kDrapeHelp;
 
 }  // namespace vestora::cli

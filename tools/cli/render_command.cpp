@@ -35,10 +35,11 @@ const char* const kRenderHelp =
     "                          [--hair NAME|none] [--wear NAME] [--shoe NAME] [--sock NAME]\n"
     "                          [--lens-colour RRGGBB] [--frame-colour RRGGBB]\n"
     "                          [--transparency T] [--fit-map] [--scene none|sky|room|beach]\n"
-    "                          [--no-multisample]\n"
+    "                          [--no-multisample] [--sew]\n"
     "Draws one frame of the 3D view without a display, as the program draws it: the\n"
     "backdrop, the logo buttons, the body (shaped like the body editor does with --height,\n"
-    "--weight, --month) and the garment put on as 'fit' does, seen from the view's camera\n"
+    "--weight, --month) and the garment put on as 'fit' does (--sew: a garment with seams\n"
+    "is sewn, as 'drape' does), seen from the view's camera\n"
     "(default azimuth -10, elevation 18, distance -34). --sheet measures the body and\n"
     "shows the measurement sheet. The picture is W x H pixels (default 800 x 600); the\n"
     "file name's extension chooses PNG or JPEG. --body takes the names of 'measure'.\n"
@@ -116,8 +117,8 @@ constexpr int kMaxSide = 4096;
 // The view's window, off screen: no timers, no sounds, no focus.
 class OffscreenHost : public ViewHost {
  public:
-  OffscreenHost(OffscreenContext& context, std::ostream& err)
-      : context_(context), dialogs_(true, false, err) {}
+  OffscreenHost(OffscreenContext& context, bool sew, std::ostream& err)
+      : context_(context), dialogs_(true, sew, err) {}
   UserDialogs& dialogs() override { return dialogs_; }
   void requestRedraw() override {}
   void startTimer(int, int) override {}
@@ -312,7 +313,7 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
     err << "vestora-cli: cannot draw without a display: " << context.error().message() << '\n';
     return kBadInput;
   }
-  OffscreenHost host(*context.value(), err);
+  OffscreenHost host(*context.value(), args.has("--sew"), err);
   const std::string root = args.value("--root").value_or(GetRootDir());
   GlView view(host, root);
   if (!loadBody(view.avatar(), *body, err)) return kBadInput;

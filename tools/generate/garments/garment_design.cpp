@@ -531,7 +531,7 @@ GarmentMesh skirtPanels(const Avatar& body, const SkirtStyle& style) {
     }
   }
   const double ease = style.easeCm * us;
-  const double waistWidth = halfGirth(style.waistCm) + ease;
+  const double waistWidth = halfGirth(style.waistCm) + style.waistEaseCm * us;
   const double hipWidth = halfGirth(style.waistCm - style.hipDropCm) + ease;
   const double hemWidth = hipWidth + style.hemFlareCm * us;
   const int rows = static_cast<int>(std::ceil((style.waistCm - style.hemCm) / style.rowCm)) + 1;

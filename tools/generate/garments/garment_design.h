@@ -41,7 +41,8 @@ struct SkirtStyle {
   float waistCm = 100;  // height of the waistband
   float hemCm = 52;
   float hipDropCm = 18;   // the hip line below the waistband
-  float easeCm = 4;       // added to half of each girth per panel
+  float easeCm = 4;       // added to half of each girth per panel at the hip
+  float waistEaseCm = 1;  // the same at the waistband, which holds the skirt up
   float hemFlareCm = 14;  // extra width of each panel at the hem over the hip line
   float rowCm = 1.6f;
   int columns = 25;
