@@ -97,6 +97,8 @@ CGLViewDlg::CGLViewDlg(wxWindow* parent, const wxGLAttributes& attributes, std::
       dialogs_(dialogs),
       view_(*this, root_) {
   SetBackgroundStyle(wxBG_STYLE_PAINT);
+  // Sewing and draping run beside the window; it shows the cloth settling.
+  view_.drapeInBackground = true;
   Bind(wxEVT_PAINT, &CGLViewDlg::onPaint, this);
   Bind(wxEVT_SIZE, &CGLViewDlg::onSize, this);
   for (const auto type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN,

@@ -29,6 +29,7 @@
 #include "body/body_shaper.h"
 #include "body/freehand.h"
 #include "body/measurement.h"
+#include "cloth/background_drape.h"
 #include "cloth/try_on.h"
 #include "platform/result.h"
 #include "view/body_pick.h"
@@ -45,6 +46,8 @@ inline constexpr int kTurntableTimer = 1000;  // 50 ms, one degree a tick
 inline constexpr int kTurntablePeriodMs = 50;
 inline constexpr int kIdleFrameTimer = 1002;    // 20 ms, next idle-animation frame
 inline constexpr int kIdleRestartTimer = 1004;  // 3000 ms, idle-animation restart
+inline constexpr int kDrapeTimer = 1006;        // 40 ms, the next frame of a drape
+inline constexpr int kDrapePeriodMs = 40;
 
 // Buttons of the view window.
 inline constexpr int kTurntableButton = 1021;  // "旋转"
@@ -325,6 +328,10 @@ class GlView {
   Avatar& avatar() { return avatar_; }
   const Avatar& avatar() const { return avatar_; }
   TryOn& tryOn() { return *tryOn_; }
+  // Sewing and re-draping run on a thread of their own and show their
+  // frames as the cloth settles (the window sets this); otherwise they run
+  // to the end before the command returns (off screen).
+  bool drapeInBackground = false;
   // Hair, glasses, shoes, bag and socks; every body loaded through the view
   // gets its kind's default hair, and they follow every reshaping.
   Accessories& accessories() { return *accessories_; }
@@ -360,6 +367,8 @@ class GlView {
   void redraw() { host_.requestRedraw(); }
   void onIdleFrameTimer();
   void onIdleRestartTimer();
+  // Shows the newest frame of the background drape, and its result when it is over.
+  void onDrapeTimer();
   double nowMs() const;
   void noteRefit(double ms);
   void noteFrameDrawn(double drawMs);
@@ -370,6 +379,8 @@ class GlView {
   BodyMeasurer measurer_;
   std::unique_ptr<BodyShaper> shaper_;
   std::unique_ptr<TryOn> tryOn_;
+  // The drape running in the background, when one does.
+  std::unique_ptr<BackgroundDrape> drape_;
   std::unique_ptr<Accessories> accessories_;
   std::unique_ptr<GlFont> font_;
   std::unique_ptr<SceneObjectList> sceneObjects_;

@@ -154,6 +154,10 @@ void GlView::onKeyDown(int key) {
       measurementSheet = !measurementSheet;
       redraw();
       break;
+    case kKeyEscape:
+      // Stops sewing or draping; the garment goes back to how it was.
+      if (tryOn_->draping()) tryOn_->cancelDrape();
+      break;
     default:
       break;
   }
@@ -167,7 +171,30 @@ void GlView::onTimer(int id) {
     onIdleFrameTimer();
   } else if (id == kIdleRestartTimer) {
     onIdleRestartTimer();
+  } else if (id == kDrapeTimer) {
+    onDrapeTimer();
   }
+}
+
+void GlView::onDrapeTimer() {
+  if (!drape_) {
+    host_.killTimer(kDrapeTimer);
+    return;
+  }
+  BackgroundDrape::Frame frame;
+  if (drape_->takeFrame(frame)) {
+    tryOn_->showDrapeFrame(frame.positions);
+    host_.showProgress(1 + 198 * frame.step / std::max(frame.maxSteps, 1));
+    redraw();
+  }
+  if (!drape_->finished()) return;
+  const std::unique_ptr<ClothDrape> done = drape_->takeResult();
+  drape_.reset();
+  host_.killTimer(kDrapeTimer);
+  progressStep_ = 0;
+  host_.showProgress(0);
+  if (done) tryOn_->finishDrape(*done);
+  redraw();
 }
 
 void GlView::onTurntableButton() {

@@ -3,11 +3,14 @@
 // body; the body's contact; a drape given up or overtaken by another garment.
 #include "cloth/cloth_drape.h"
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "body/body_fixture.h"
+#include "cloth/background_drape.h"
 #include "cloth/garment_files.h"
 #include "cloth/garment_placement.h"
 #include "cloth/penetration.h"
@@ -174,6 +177,44 @@ TEST(Draping, CancellingReturnsThePiecesAndAnotherGarmentDropsTheDrape) {
   const auto topBefore = tryOn.garment().particles;
   tryOn.finishDrape(*first);  // the skirt's drape must not touch the top
   ASSERT_EQ(tryOn.garment().particles.size(), topBefore.size());
+}
+
+TEST(Draping, RunsOnItsOwnThreadAndStopsWhenDropped) {
+  testing::LoadedWoman woman;
+  YesToAll dialogs;
+  TryOn tryOn(woman.avatar, dialogs);
+  std::unique_ptr<ClothDrape> drape;
+  tryOn.view.runDrape = [&](std::unique_ptr<ClothDrape> d) { drape = std::move(d); };
+  ASSERT_TRUE(tryOn.LoadPatternMeshCommand(skirtPath()).ok());
+  ASSERT_TRUE(drape);
+  const ClothDrape* started = drape.get();
+
+  BackgroundDrape runner(std::move(drape));
+  BackgroundDrape::Frame frame;
+  int frames = 0, lastStep = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while (!runner.finished() && std::chrono::steady_clock::now() < deadline) {
+    if (runner.takeFrame(frame)) {
+      ++frames;
+      EXPECT_GT(frame.step, lastStep);  // newest frames only, forwards
+      lastStep = frame.step;
+      tryOn.showDrapeFrame(frame.positions);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_TRUE(runner.finished());
+  EXPECT_GT(frames, 0);
+  std::unique_ptr<ClothDrape> done = runner.takeResult();
+  ASSERT_EQ(done.get(), started);
+  tryOn.finishDrape(*done);
+  EXPECT_EQ(tryOn.display(), GarmentDisplay::Garment);
+
+  // Dropped while it runs: the destructor stops it after its current step.
+  tryOn.ResetGarment();
+  ASSERT_TRUE(drape);
+  const auto began = std::chrono::steady_clock::now();
+  { BackgroundDrape dropped(std::move(drape)); }
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5));
 }
 
 TEST(BodyContact, PushesAPointBehindTheSurfaceOutToTheThickness) {
