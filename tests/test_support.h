@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "formats/glm_model.h"
 
@@ -114,6 +115,32 @@ inline GlmModel makeSphere(int rings, int segments, float r = 1.0f) {
   }
   g.runs.push_back({"default", 0, m.triangleCount()});
   return m;
+}
+
+// A mono 16-bit PCM WAV file of `samples` at `rate` samples a second.
+inline std::string monoWav(const std::vector<std::int16_t>& samples, std::uint32_t rate) {
+  std::string wav = "RIFF";
+  auto u32 = [&](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) wav += static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  auto u16 = [&](std::uint16_t v) {
+    wav += static_cast<char>(v & 0xFF);
+    wav += static_cast<char>(v >> 8);
+  };
+  const auto bytes = static_cast<std::uint32_t>(2 * samples.size());
+  u32(36 + bytes);
+  wav += "WAVEfmt ";
+  u32(16);
+  u16(1);  // PCM
+  u16(1);  // mono
+  u32(rate);
+  u32(rate * 2);
+  u16(2);
+  u16(16);
+  wav += "data";
+  u32(bytes);
+  for (std::int16_t s : samples) u16(static_cast<std::uint16_t>(s));
+  return wav;
 }
 
 }  // namespace vestora::testing

@@ -98,7 +98,7 @@ CGLViewDlg::CGLViewDlg(wxWindow* parent, const wxGLAttributes& attributes, std::
       view_(*this, root_) {
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   // Sewing and draping run beside the window; it shows the cloth settling.
-  view_.drapeInBackground = true;
+  view_.runDrapesInBackground();
   Bind(wxEVT_PAINT, &CGLViewDlg::onPaint, this);
   Bind(wxEVT_SIZE, &CGLViewDlg::onSize, this);
   for (const auto type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN,

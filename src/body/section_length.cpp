@@ -172,14 +172,9 @@ void basis(const Vec3f& normal, Vec3f& u, Vec3f& v) {
 
 }  // namespace
 
-float SectionLoop::tapeLength(const Vec3f& normal) const {
-  Vec3f u, v;
-  basis(normal, u, v);
-  std::vector<std::array<float, 2>> pts;
-  pts.reserve(points.size());
-  for (const Vec3f& p : points) pts.push_back({dotf(p, u), dotf(p, v)});
+std::vector<std::array<float, 2>> convexHull(std::vector<std::array<float, 2>> pts) {
   std::sort(pts.begin(), pts.end());
-  if (pts.size() < 3) return 0;
+  if (pts.size() < 3) return pts;
   auto turn = [](const std::array<float, 2>& o, const std::array<float, 2>& a,
                  const std::array<float, 2>& b) {
     return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]);
@@ -195,6 +190,17 @@ float SectionLoop::tapeLength(const Vec3f& normal) const {
     hull[k++] = pts[i - 1];
   }
   hull.resize(k - 1);
+  return hull;
+}
+
+float SectionLoop::tapeLength(const Vec3f& normal) const {
+  Vec3f u, v;
+  basis(normal, u, v);
+  std::vector<std::array<float, 2>> pts;
+  pts.reserve(points.size());
+  for (const Vec3f& p : points) pts.push_back({dotf(p, u), dotf(p, v)});
+  if (pts.size() < 3) return 0;
+  const std::vector<std::array<float, 2>> hull = convexHull(std::move(pts));
   float total = 0;
   for (std::size_t i = 0; i < hull.size(); ++i) {
     const auto& a = hull[i];

@@ -47,6 +47,11 @@ float SectionLength(const Vec3f& point, Vec3f normal, const SectionWindow& windo
 float SectionLength(const Vec3f& point, Vec3f normal, const SectionWindow& window,
                     const Avatar& avatar, std::vector<SectionPoint>& out, bool closed);
 
+// The convex hull of points in a plane, counter-clockwise, without
+// collinear points (monotone chain); fewer than three points come back as
+// they are, sorted.
+std::vector<std::array<float, 2>> convexHull(std::vector<std::array<float, 2>> points);
+
 // A closed loop of a section, its points in order round the loop.
 struct SectionLoop {
   std::vector<Vec3f> points;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "cloth/cloth_build.h"
+#include "cloth/garment_fit.h"
 #include "cloth/try_on.h"
 
 namespace vestora {
@@ -93,7 +94,11 @@ struct ClothDrape::Model {
 
 ClothDrape::ClothDrape(const GarmentMesh& garment, BodySurface body, DrapeKind kind,
                        DrapeSettings settings)
-    : model_(std::make_unique<Model>()), body_(std::move(body)), kind_(kind), settings_(settings) {
+    : model_(std::make_unique<Model>()),
+      body_(std::move(body)),
+      kind_(kind),
+      settings_(settings),
+      stepper_(settings.step) {
   GarmentMesh& g = model_->garment;
   g.particles = garment.particles;
   g.edges = garment.edges;
@@ -110,10 +115,6 @@ ClothDrape::ClothDrape(const GarmentMesh& garment, BodySurface body, DrapeKind k
   held_.assign(n, 0);
   for (const std::int32_t i : g.fixedParticles)
     if (i >= 0 && static_cast<std::size_t>(i) < n) held_[static_cast<std::size_t>(i)] = 1;
-  stepper_.settings.timeStep = settings_.timeStep;
-  stepper_.settings.maxIterations = settings_.maxIterations;
-  stepper_.settings.tolerance = settings_.tolerance;
-  stepper_.settings.drag = settings_.drag;
   if (n == 0) {
     finished_ = true;
     return;
@@ -152,36 +153,10 @@ float ClothDrape::seamGapMax() const {
 
 void ClothDrape::limitStretch() {
   Vec4Array& x = model_->system().positions();
-  const float longest = 1 + settings_.stretchTolerance, shortest = 1 - settings_.stretchTolerance;
-  const auto n = static_cast<std::int32_t>(x.count());
-  for (const GarmentEdge& edge : model_->garment.edges) {
-    if (edge.a < 0 || edge.b < 0 || edge.a >= n || edge.b >= n || edge.a == edge.b) continue;
-    Vec4& pa = x[static_cast<std::size_t>(edge.a)];
-    Vec4& pb = x[static_cast<std::size_t>(edge.b)];
-    const float d[3] = {pa.x - pb.x, pa.y - pb.y, pa.z - pb.z};
-    const float length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-    if (!(length > 0) || !std::isfinite(length)) continue;
-    float e;
-    if (length > edge.rest * longest) {
-      e = length - edge.rest * longest;
-    } else if (length < edge.rest * shortest) {
-      e = length - edge.rest * shortest;
-    } else {
-      continue;
-    }
-    const bool heldA = held_[static_cast<std::size_t>(edge.a)] != 0;
-    const bool heldB = held_[static_cast<std::size_t>(edge.b)] != 0;
-    if (heldA && heldB) continue;
-    const float moveA = heldA ? 0 : heldB ? e : e / 2;
-    const float moveB = heldB ? 0 : heldA ? e : e / 2;
-    const float u[3] = {d[0] / length, d[1] / length, d[2] / length};
-    pa.x -= u[0] * moveA;
-    pa.y -= u[1] * moveA;
-    pa.z -= u[2] * moveA;
-    pb.x += u[0] * moveB;
-    pb.y += u[1] * moveB;
-    pb.z += u[2] * moveB;
-  }
+  LimitStretchOver(
+      settings_.stretchTolerance, static_cast<std::int32_t>(x.count()), model_->garment.edges,
+      [&](std::int32_t i) -> Vec4& { return x[static_cast<std::size_t>(i)]; },
+      [&](std::int32_t i) { return held_[static_cast<std::size_t>(i)] != 0; });
   // Once the seams have closed they hold like stitches: both ends meet.
   if (sewing_) return;
   for (const auto& spring : model_->seamSprings) {
@@ -255,7 +230,7 @@ bool ClothDrape::Step() {
 
   // Velocities follow what the corrections and friction left of the
   // motion, none of it into the body.
-  const float h = settings_.timeStep;
+  const float h = settings_.step.timeStep;
   for (std::size_t i = 0; i < x.count(); ++i) {
     if (held_[i]) {
       v[i] = {0, 0, 0, v[i].w};
@@ -319,6 +294,7 @@ void ClothDrape::WriteBack(GarmentMesh& garment) const {
     p.z = positions_[i][2];
   }
   if (kind_ == DrapeKind::Sew) {
+    std::erase_if(garment.edges, [](const GarmentEdge& e) { return e.kind == kStitchEdge; });
     for (const auto& spring : model_->seamSprings) {
       SkinVertex& a = garment.particles[static_cast<std::size_t>(spring->a)].point;
       SkinVertex& b = garment.particles[static_cast<std::size_t>(spring->b)].point;
@@ -326,12 +302,6 @@ void ClothDrape::WriteBack(GarmentMesh& garment) const {
       a.x = b.x = mid[0];
       a.y = b.y = mid[1];
       a.z = b.z = mid[2];
-      const bool stitched =
-          std::any_of(garment.edges.begin(), garment.edges.end(), [&](const GarmentEdge& e) {
-            return e.kind == kStitchEdge && ((e.a == spring->a && e.b == spring->b) ||
-                                             (e.a == spring->b && e.b == spring->a));
-          });
-      if (stitched) continue;
       GarmentEdge stitch;
       stitch.a = spring->a;
       stitch.b = spring->b;

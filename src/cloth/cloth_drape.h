@@ -26,12 +26,10 @@ enum class DrapeKind { Sew, Settle };
 inline constexpr std::int32_t kStitchEdge = 2;
 
 struct DrapeSettings {
-  float timeStep = 1.0f / 60;
+  // The implicit step: h = 1/60 s, the solver's work per step, air drag
+  // (per second).
+  ImplicitStepSettings step{1.0f / 60, 60, 2e-3f, 2.0f};
   int maxSteps = 1200;
-  // The solver's work per step.
-  int maxIterations = 60;
-  float tolerance = 2e-3f;
-  float drag = 2.0f;  // air, per second
   // Cloth keeps this far outside the body (model units: 3 mm).
   float thickness = 0.03f;
   float friction = 0.5f;
@@ -81,8 +79,6 @@ class ClothDrape {
   bool finished() const { return finished_; }
   int steps() const { return steps_; }
   int maxSteps() const { return settings_.maxSteps; }
-  // True while a garment being sewn still has an open seam.
-  bool sewing() const { return sewing_; }
   bool settled() const { return settled_; }
   // The largest distance between the ends of a seam pair now (model units).
   float seamGapMax() const;
@@ -91,7 +87,6 @@ class ClothDrape {
   // The particles' positions now.
   const std::vector<Vec3>& positions() const { return positions_; }
   const BodySurface& body() const { return body_; }
-  const DrapeSettings& settings() const { return settings_; }
 
   // Puts the positions into the garment's particles and drawParticles
   // (a garment with another particle count is left alone). A sewn garment

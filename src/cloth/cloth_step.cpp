@@ -82,7 +82,8 @@ StepReport SolveFiltered(const BlockSparseMatrix& A, std::span<const Matrix3> S,
   Vec4Array& pinv = work.inverseDiagonal;
   for (Vec4Array* v : {&r, &c, &q, &s, &pinv}) resize(*v, x.count());
 
-  std::vector<std::uint8_t> free(n);
+  std::vector<std::uint8_t>& free = work.free;
+  free.resize(n);
   for (std::size_t i = 0; i < n; ++i) free[i] = isIdentity(S[i]) ? 1 : 0;
 
   // The preconditioner: the inverse of A's diagonal.

@@ -48,6 +48,7 @@ void MultiplySymmetric(const BlockSparseMatrix& A, const Vec4Array& x, Vec4Array
 // The vectors a filtered solve works with; sized by the solve.
 struct FilteredSolveWork {
   Vec4Array residual, direction, product, preconditioned, inverseDiagonal;
+  std::vector<std::uint8_t> free;  // 1 for a particle whose filter is the identity
 };
 
 // Solves A x = b in the free directions of every particle: S(i) projects

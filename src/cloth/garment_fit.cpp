@@ -188,42 +188,10 @@ void RelaxGarment(std::vector<GarmentParticle>& particles, const std::vector<Gar
 
 void LimitStretch(float tau, std::vector<GarmentParticle>& particles,
                   const std::vector<GarmentEdge>& edges) {
-  const auto n = static_cast<std::int32_t>(particles.size());
-  const float longest = 1.0f + tau;
-  const float shortest = 1.0f - tau;
-  for (const GarmentEdge& edge : edges) {
-    if (edge.a < 0 || edge.b < 0 || edge.a >= n || edge.b >= n || edge.a == edge.b) continue;
-    GarmentParticle& pa = particles[edge.a];
-    GarmentParticle& pb = particles[edge.b];
-    const float d[3] = {pa.point.x - pb.point.x, pa.point.y - pb.point.y, pa.point.z - pb.point.z};
-    const float length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-    // Coincident ends give no direction to correct along.
-    if (!(length > 0) || !std::isfinite(length)) continue;
-    float e;
-    if (length > edge.rest * longest) {
-      e = length - edge.rest * longest;
-    } else if (length < edge.rest * shortest) {
-      e = length - edge.rest * shortest;
-    } else {
-      continue;
-    }
-    const float u[3] = {d[0] / length, d[1] / length, d[2] / length};
-    float moveA = 0, moveB = 0;
-    if (!pa.fixed && !pb.fixed) {
-      moveA = e / 2;
-      moveB = e / 2;
-    } else if (pa.fixed && !pb.fixed) {
-      moveB = e;
-    } else if (!pa.fixed && pb.fixed) {
-      moveA = e;
-    }
-    pa.point.x -= u[0] * moveA;
-    pa.point.y -= u[1] * moveA;
-    pa.point.z -= u[2] * moveA;
-    pb.point.x += u[0] * moveB;
-    pb.point.y += u[1] * moveB;
-    pb.point.z += u[2] * moveB;
-  }
+  LimitStretchOver(
+      tau, static_cast<std::int32_t>(particles.size()), edges,
+      [&](std::int32_t i) -> SkinVertex& { return particles[static_cast<std::size_t>(i)].point; },
+      [&](std::int32_t i) { return particles[static_cast<std::size_t>(i)].fixed != 0; });
 }
 
 void PushOutOfBody(std::vector<GarmentParticle>& particles, const BodySurface& body,

@@ -6,6 +6,7 @@
 // its springs.
 #pragma once
 
+#include <cmath>
 #include <span>
 #include <vector>
 
@@ -56,6 +57,51 @@ void RelaxGarment(std::vector<GarmentParticle>& particles, const std::vector<Gar
 // One sweep over the edges in order, correcting positions in place.
 void LimitStretch(float tau, std::vector<GarmentParticle>& particles,
                   const std::vector<GarmentEdge>& edges);
+
+// The same sweep over any particles: pointOf(i) is particle i's position
+// (anything with x, y, z floats), held(i) whether it is held in place (its
+// partner then takes the whole correction; two held ends stay). n is the
+// particle count; edges naming other particles are skipped.
+template <class PointOf, class Held>
+void LimitStretchOver(float tau, std::int32_t n, const std::vector<GarmentEdge>& edges,
+                      PointOf pointOf, Held held) {
+  const float longest = 1.0f + tau;
+  const float shortest = 1.0f - tau;
+  for (const GarmentEdge& edge : edges) {
+    if (edge.a < 0 || edge.b < 0 || edge.a >= n || edge.b >= n || edge.a == edge.b) continue;
+    auto& pa = pointOf(edge.a);
+    auto& pb = pointOf(edge.b);
+    const float d[3] = {pa.x - pb.x, pa.y - pb.y, pa.z - pb.z};
+    const float length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    // Coincident ends give no direction to correct along.
+    if (!(length > 0) || !std::isfinite(length)) continue;
+    float e;
+    if (length > edge.rest * longest) {
+      e = length - edge.rest * longest;
+    } else if (length < edge.rest * shortest) {
+      e = length - edge.rest * shortest;
+    } else {
+      continue;
+    }
+    const bool heldA = held(edge.a), heldB = held(edge.b);
+    const float u[3] = {d[0] / length, d[1] / length, d[2] / length};
+    float moveA = 0, moveB = 0;
+    if (!heldA && !heldB) {
+      moveA = e / 2;
+      moveB = e / 2;
+    } else if (heldA && !heldB) {
+      moveB = e;
+    } else if (!heldA && heldB) {
+      moveA = e;
+    }
+    pa.x -= u[0] * moveA;
+    pa.y -= u[1] * moveA;
+    pa.z -= u[2] * moveA;
+    pb.x += u[0] * moveB;
+    pb.y += u[1] * moveB;
+    pb.z += u[2] * moveB;
+  }
+}
 
 // One collision pass: each particle behind (or almost in) the tangent plane
 // of its nearest body sample within its slab moves kPushStep along that

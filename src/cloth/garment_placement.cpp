@@ -24,10 +24,22 @@ struct Outline {
   float cx = 0, cz = 0;
   std::vector<float> radius;
   std::array<float, 2> at(int k) const {
-    const double theta = 2 * std::numbers::pi * k / kDirections;
-    const float r = radius[static_cast<std::size_t>((k % kDirections + kDirections) % kDirections)];
-    return {cx + r * static_cast<float>(std::sin(theta)),
-            cz + r * static_cast<float>(std::cos(theta))};
+    const auto i = static_cast<std::size_t>((k % kDirections + kDirections) % kDirections);
+    const std::array<float, 2>& d = direction(i);
+    return {cx + radius[i] * d[0], cz + radius[i] * d[1]};
+  }
+  // Direction k: (sin θ, cos θ) in (x, z).
+  static const std::array<float, 2>& direction(std::size_t k) {
+    static const auto table = [] {
+      std::array<std::array<float, 2>, kDirections> t{};
+      for (int i = 0; i < kDirections; ++i) {
+        const double theta = 2 * std::numbers::pi * i / kDirections;
+        t[static_cast<std::size_t>(i)] = {static_cast<float>(std::sin(theta)),
+                                          static_cast<float>(std::cos(theta))};
+      }
+      return t;
+    }();
+    return table[k];
   }
   float perimeter() const {
     float sum = 0;
@@ -56,26 +68,6 @@ float rayToPolygon(const std::vector<std::array<float, 2>>& hull, float cx, floa
     if (t > 0 && u >= -1e-6f && u <= 1 + 1e-6f) best = std::max(best, t);
   }
   return best;
-}
-
-std::vector<std::array<float, 2>> convexHull(std::vector<std::array<float, 2>> points) {
-  std::sort(points.begin(), points.end());
-  if (points.size() < 3) return points;
-  auto cross = [](const auto& o, const auto& a, const auto& b) {
-    return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]);
-  };
-  std::vector<std::array<float, 2>> hull(2 * points.size());
-  std::size_t k = 0;
-  for (const auto& p : points) {
-    while (k >= 2 && cross(hull[k - 2], hull[k - 1], p) <= 0) --k;
-    hull[k++] = p;
-  }
-  for (std::size_t i = points.size() - 1, t = k + 1; i-- > 0;) {
-    while (k >= t && cross(hull[k - 2], hull[k - 1], points[i]) <= 0) --k;
-    hull[k++] = points[i];
-  }
-  hull.resize(k - 1);
-  return hull;
 }
 
 // The trunk's outline at height y, kPlacementGap outside the convex hull of
@@ -110,12 +102,9 @@ std::optional<Outline> trunkOutline(const Avatar& body, float y, const LevelInde
   outline.cx = (x0 + x1) / 2;
   outline.cz = (z0 + z1) / 2;
   outline.radius.resize(kDirections);
-  for (int k = 0; k < kDirections; ++k) {
-    const double theta = 2 * std::numbers::pi * k / kDirections;
-    outline.radius[static_cast<std::size_t>(k)] =
-        rayToPolygon(hull, outline.cx, outline.cz, static_cast<float>(std::sin(theta)),
-                     static_cast<float>(std::cos(theta))) +
-        kPlacementGap;
+  for (std::size_t k = 0; k < kDirections; ++k) {
+    const std::array<float, 2>& d = Outline::direction(k);
+    outline.radius[k] = rayToPolygon(hull, outline.cx, outline.cz, d[0], d[1]) + kPlacementGap;
   }
   return outline;
 }

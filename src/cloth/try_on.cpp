@@ -203,11 +203,8 @@ void TryOn::cancelDrape() {
     garment_.particles = garment_.restParticles;
     garment_.drawParticles = garment_.restParticles;
   }
-  if (kind == DrapeKind::Sew) {
-    setDisplay(GarmentDisplay::Pattern);
-  } else {
-    BindGarmentToBody(garment_, body());
-  }
+  // A re-draped garment keeps the binding it got as loaded.
+  if (kind == DrapeKind::Sew) setDisplay(GarmentDisplay::Pattern);
   if (view.redraw) view.redraw();
 }
 

@@ -54,22 +54,6 @@ GlView::GlView(ViewHost& host, std::string root)
   view.drapeSound = [this] {
     if (host_.soundEffectsOn()) host_.playSound(data_files::kDrapeSound);
   };
-  view.runDrape = [this](std::unique_ptr<ClothDrape> drape) {
-    if (!drapeInBackground) {
-      while (drape->Step()) {
-      }
-      tryOn_->finishDrape(*drape);
-      return;
-    }
-    drape_ = std::make_unique<BackgroundDrape>(std::move(drape));
-    host_.startTimer(kDrapeTimer, kDrapePeriodMs);
-  };
-  view.cancelDrape = [this] {
-    drape_.reset();
-    host_.killTimer(kDrapeTimer);
-    progressStep_ = 0;
-    host_.showProgress(0);
-  };
   view.takeOffSound = [this] {
     if (host_.soundEffectsOn()) host_.playSound(data_files::kTakeOffSound);
   };
@@ -82,6 +66,20 @@ GlView::GlView(ViewHost& host, std::string root)
 }
 
 GlView::~GlView() = default;
+
+void GlView::runDrapesInBackground() {
+  TryOnView& view = tryOn_->view;
+  view.runDrape = [this](std::unique_ptr<ClothDrape> drape) {
+    drape_ = std::make_unique<BackgroundDrape>(std::move(drape));
+    host_.startTimer(kDrapeTimer, kDrapePeriodMs);
+  };
+  view.cancelDrape = [this] {
+    drape_.reset();
+    host_.killTimer(kDrapeTimer);
+    progressStep_ = 0;
+    host_.showProgress(0);
+  };
+}
 
 Result<void> GlView::loadDefaultAvatar() {
   Result<void> loaded = avatar_.loadAvatar(data_files::kDefaultAvatar);

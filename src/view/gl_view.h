@@ -328,10 +328,10 @@ class GlView {
   Avatar& avatar() { return avatar_; }
   const Avatar& avatar() const { return avatar_; }
   TryOn& tryOn() { return *tryOn_; }
-  // Sewing and re-draping run on a thread of their own and show their
-  // frames as the cloth settles (the window sets this); otherwise they run
-  // to the end before the command returns (off screen).
-  bool drapeInBackground = false;
+  // From now on sewing and re-draping run on a thread of their own and
+  // show their frames as the cloth settles (the window asks for this; off
+  // screen they run to the end before the command returns).
+  void runDrapesInBackground();
   // Hair, glasses, shoes, bag and socks; every body loaded through the view
   // gets its kind's default hair, and they follow every reshaping.
   Accessories& accessories() { return *accessories_; }

@@ -189,21 +189,10 @@ TEST_F(EnvSettingsTest, SnapshotModeWritesAJpegAndPlaysTheCameraSound) {
   ASSERT_TRUE(v.snapshotMode);
   EXPECT_TRUE(panel()->button(CEnvSettingsDlg::kSnapshot)->GetCheck());
 
-  const wxPoint origin = main_->view()->ClientToScreen(wxPoint(0, 0));
-  wxUIActionSimulator sim;
-  sim.MouseMove(origin.x + 100, origin.y + 80);
-  Pump(50);
-  sim.MouseDown();
-  Pump(50);
-  for (int step = 1; step <= 4; ++step) {
-    sim.MouseMove(origin.x + 100 + step * 40, origin.y + 80 + step * 40);
-    Pump(30);
-  }
-  sim.MouseUp();
-  Pump(100);
+  dragInView({100, 80}, {260, 240}, 4);
   // The name, as the first snapshot's file dialog would have taken it.
   v.snapshotBase = (folder / "shot").string();
-  sim.Char(WXK_CONTROL);
+  wxUIActionSimulator().Char(WXK_CONTROL);
   ASSERT_TRUE(PumpUntil([&] { return std::filesystem::exists(folder / "shot000.jpg"); }, 8000));
   ASSERT_TRUE(PumpUntil([&] { return audio.peakAfter(0) > 1000; }, 4000))
       << "the camera sound was not heard";

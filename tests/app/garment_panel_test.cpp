@@ -227,30 +227,9 @@ TEST_F(GarmentPanelTest, ThePictureButtonShowsTheGarmentsDetailPictures) {
   EXPECT_FALSE(details->IsShown()) << "closing hides it for the next time";
 }
 
-// The window on an application root of its own, whose garment folder can
-// change: the generated content linked in, the garment folders copied.
-class InstalledGarmentTest : public ::testing::Test {
+// The window on an application root of its own, and what its garment folders hold.
+class InstalledGarmentTest : public OwnRootWindowFixture {
  protected:
-  void SetUp() override {
-    makeOwnRoot(dir_.path());
-    main_ = new CFittingRoomDlg(root());
-    const Result<void> ready = main_->Initialise();
-    ASSERT_TRUE(ready) << ready.error().message();
-    ASSERT_TRUE(PumpUntil([&] { return main_->IsShownOnScreen(); }, 5000));
-    Pump(300);
-  }
-  void TearDown() override {
-    if (main_) main_->Destroy();
-    Pump(100);
-  }
-  std::string root() const { return dir_.path().string(); }
-  bool there(const char* relative) const { return std::filesystem::exists(dir_.path() / relative); }
-  std::vector<std::string> garments() {
-    std::vector<std::string> names;
-    for (const auto& item : main_->garmentPanel()->list()->sections().front().items)
-      names.push_back(item.caption.utf8_string());
-    return names;
-  }
   // The garment folders' files (relative paths), to see what an install
   // adds.
   std::set<std::string> garmentFiles() const {
@@ -264,9 +243,6 @@ class InstalledGarmentTest : public ::testing::Test {
     }
     return files;
   }
-
-  vestora::testing::TempDir dir_;
-  CFittingRoomDlg* main_ = nullptr;
 };
 
 TEST_F(InstalledGarmentTest, AnInstalledGarmentIsListedAndItsDeletionRemovesItsFiles) {

@@ -189,18 +189,7 @@ TEST_F(MainWindowTest, CtrlInSnapshotModeWritesTheDraggedRectangle) {
   view().snapshotMode = true;
   view().snapshotBase = (folder / "look").string();
 
-  const wxPoint origin = main_->view()->ClientToScreen(wxPoint(0, 0));
-  wxUIActionSimulator sim;
-  sim.MouseMove(origin.x + 102, origin.y + 60);
-  Pump(50);
-  sim.MouseDown();
-  Pump(50);
-  for (int step = 1; step <= 5; ++step) {
-    sim.MouseMove(origin.x + 102 + step * 40 + (step == 5 ? 3 : 0), origin.y + 60 + step * 30);
-    Pump(30);
-  }
-  sim.MouseUp();
-  Pump(100);
+  dragInView({102, 60}, {305, 210}, 5);
   pressKey(WXK_CONTROL);
   PumpUntil([&] { return std::filesystem::exists(folder / "look000.jpg"); }, 3000);
   ASSERT_TRUE(std::filesystem::exists(folder / "look000.jpg"));

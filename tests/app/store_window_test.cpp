@@ -44,33 +44,7 @@ std::map<std::string, std::string> demoStore() {
   return site;
 }
 
-class StoreWindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    makeOwnRoot(dir_.path());
-    main_ = new CFittingRoomDlg(dir_.path().string());
-    const Result<void> ready = main_->Initialise();
-    ASSERT_TRUE(ready) << ready.error().message();
-    ASSERT_TRUE(PumpUntil([&] { return main_->IsShownOnScreen(); }, 5000));
-    Pump(300);
-  }
-  void TearDown() override {
-    if (main_) main_->Destroy();
-    Pump(100);
-  }
-  std::vector<std::string> garments() {
-    std::vector<std::string> names;
-    for (const auto& item : main_->garmentPanel()->list()->sections().front().items)
-      names.push_back(item.caption.utf8_string());
-    return names;
-  }
-  bool installed(const char* relative) const {
-    return std::filesystem::exists(dir_.path() / relative);
-  }
-
-  vestora::testing::TempDir dir_;
-  CFittingRoomDlg* main_ = nullptr;
-};
+using StoreWindowTest = OwnRootWindowFixture;
 
 TEST_F(StoreWindowTest, APackageIsInstalledAndTheWardrobeListsIt) {
   const auto site = demoStore();
@@ -87,7 +61,7 @@ TEST_F(StoreWindowTest, APackageIsInstalledAndTheWardrobeListsIt) {
   enter.Stop();
   EXPECT_EQ(garments(), (std::vector<std::string>{"Dress", "Skirt", "Top", "Tunic"}));
   EXPECT_GE(enter.presses, 1);
-  EXPECT_TRUE(installed("pattern/Tunic.pop"));
+  EXPECT_TRUE(there("pattern/Tunic.pop"));
   // The bar went back to empty once the download had ended.
   EXPECT_EQ(main_->progressBar()->GetPos(), 0);
 }
@@ -106,7 +80,7 @@ TEST_F(StoreWindowTest, ATamperedPackageInstallsNothing) {
   Pump(1500);
   enter.Stop();
   EXPECT_GE(enter.presses, 1);
-  EXPECT_FALSE(installed("pattern/Tunic.pop"));
+  EXPECT_FALSE(there("pattern/Tunic.pop"));
   EXPECT_EQ(garments(), (std::vector<std::string>{"Dress", "Skirt", "Top"}));
 }
 
@@ -193,7 +167,7 @@ TEST_F(StorePageTest, TheStoreShowsItsHomePageAndAPackageLinkInstallsTheGarment)
   EXPECT_TRUE(PumpUntil([&] { return !main_->downloading(); }, 10000));
   Pump(800);
   enter.Stop();
-  EXPECT_TRUE(installed("pattern/Tunic.pop"));
+  EXPECT_TRUE(there("pattern/Tunic.pop"));
   // The page stayed where it was: the engine did not follow the link.
   EXPECT_EQ(shownUrl(), server_->url("/"));
 }

@@ -43,28 +43,7 @@ std::string toneWav(const std::vector<std::pair<double, double>>& tones) {
       samples.push_back(static_cast<std::int16_t>(
           std::lround(16384 * std::sin(2 * 3.14159265358979323846 * hz * i / rate))));
   }
-  std::string wav = "RIFF";
-  auto u32 = [&](std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) wav += static_cast<char>((v >> (8 * i)) & 0xFF);
-  };
-  auto u16 = [&](std::uint16_t v) {
-    wav += static_cast<char>(v & 0xFF);
-    wav += static_cast<char>(v >> 8);
-  };
-  const auto bytes = static_cast<std::uint32_t>(2 * samples.size());
-  u32(36 + bytes);
-  wav += "WAVEfmt ";
-  u32(16);
-  u16(1);  // PCM
-  u16(1);  // mono
-  u32(rate);
-  u32(rate * 2);
-  u16(2);
-  u16(16);
-  wav += "data";
-  u32(bytes);
-  for (std::int16_t s : samples) u16(static_cast<std::uint16_t>(s));
-  return wav;
+  return testing::monoWav(samples, rate);
 }
 
 bool audible(std::int16_t sample) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -12,28 +13,7 @@ namespace {
 
 // A short silent 16-bit mono WAV file.
 std::string silentWav() {
-  const std::uint32_t samples = 800, rate = 8000;
-  std::string wav = "RIFF";
-  auto u32 = [&](std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) wav += static_cast<char>((v >> (8 * i)) & 0xFF);
-  };
-  auto u16 = [&](std::uint16_t v) {
-    wav += static_cast<char>(v & 0xFF);
-    wav += static_cast<char>(v >> 8);
-  };
-  u32(36 + samples * 2);
-  wav += "WAVEfmt ";
-  u32(16);
-  u16(1);
-  u16(1);
-  u32(rate);
-  u32(rate * 2);
-  u16(2);
-  u16(16);
-  wav += "data";
-  u32(samples * 2);
-  wav.append(samples * 2, '\0');
-  return wav;
+  return testing::monoWav(std::vector<std::int16_t>(800, 0), 8000);
 }
 
 class SoundTest : public ::testing::Test {

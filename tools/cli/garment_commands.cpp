@@ -71,6 +71,33 @@ bool endsWith(const std::string& s, const char* suffix) {
   return true;
 }
 
+// --garment, which the command needs and which names a .pop or .msh file.
+std::optional<std::string> garmentOption(const Args& args, const char* command, std::ostream& err,
+                                         bool& bad) {
+  const auto garment = args.value("--garment");
+  if (!garment) {
+    err << "vestora-cli: " << command << " needs --garment\n";
+    bad = true;
+  } else if (!isGarmentFile(*garment, err)) {
+    bad = true;
+  }
+  return garment;
+}
+
+// Writes the dressed body as OBJ to --out, when given; false (and says why)
+// when it cannot.
+bool writeDressedBody(const Args& args, const Avatar& avatar, const GarmentMesh& garment,
+                      std::ostream& err) {
+  const auto outPath = args.value("--out");
+  if (!outPath) return true;
+  const std::string obj = formatDressedObj(avatar, garment);
+  if (auto written = writeFileAtomically(*outPath, asBytes(obj)); !written) {
+    err << "vestora-cli: " << written.error().message() << '\n';
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool isGarmentFile(const std::string& arg, std::ostream& err) {
@@ -94,13 +121,8 @@ int runFit(const Args& args, std::ostream& out, std::ostream& err) {
   const auto redrape = yesNo(args, "--redrape", true, err, bad);
   const auto quickSew = yesNo(args, "--quick-sew", false, err, bad);
   const auto body = chooseBody(args, err);
-  const auto garmentArg = args.value("--garment");
-  if (!garmentArg) {
-    err << "vestora-cli: fit needs --garment\n";
-    bad = true;
-  }
+  const auto garmentArg = garmentOption(args, "fit", err, bad);
   if (bad || !body) return kUsage;
-  if (!isGarmentFile(*garmentArg, err)) return kUsage;
 
   const std::string root = args.value("--root").value_or(GetRootDir());
   Avatar avatar(root);
@@ -130,13 +152,7 @@ int runFit(const Args& args, std::ostream& out, std::ostream& err) {
   const Penetration inside = measurePenetration(avatar, drawn);
   const EaseReport fit = fitReport(avatar, garment);
 
-  if (auto outPath = args.value("--out")) {
-    const std::string obj = formatDressedObj(avatar, garment);
-    if (auto written = writeFileAtomically(*outPath, asBytes(obj)); !written) {
-      err << "vestora-cli: " << written.error().message() << '\n';
-      return kBadInput;
-    }
-  }
+  if (!writeDressedBody(args, avatar, garment, err)) return kBadInput;
 
   if (args.has("--json")) {
     nlohmann::ordered_json j;
@@ -200,17 +216,12 @@ int runDrape(const Args& args, std::ostream& out, std::ostream& err) {
   const auto month = number(args, "--month", err, bad);
   const auto steps = number(args, "--steps", err, bad);
   const auto body = chooseBody(args, err);
-  const auto garmentArg = args.value("--garment");
-  if (!garmentArg) {
-    err << "vestora-cli: drape needs --garment\n";
-    bad = true;
-  }
+  const auto garmentArg = garmentOption(args, "drape", err, bad);
   if (steps && !(*steps >= 1 && *steps <= 100000)) {
     err << "vestora-cli: --steps takes 1 to 100000\n";
     bad = true;
   }
   if (bad || !body) return kUsage;
-  if (!isGarmentFile(*garmentArg, err)) return kUsage;
 
   const std::string root = args.value("--root").value_or(GetRootDir());
   Avatar avatar(root);
@@ -244,13 +255,7 @@ int runDrape(const Args& args, std::ostream& out, std::ostream& err) {
   const double median = times.empty() ? 0 : times[times.size() / 2];
   const double longest = times.empty() ? 0 : times.back();
 
-  if (auto outPath = args.value("--out")) {
-    const std::string obj = formatDressedObj(avatar, garment);
-    if (auto written = writeFileAtomically(*outPath, asBytes(obj)); !written) {
-      err << "vestora-cli: " << written.error().message() << '\n';
-      return kBadInput;
-    }
-  }
+  if (!writeDressedBody(args, avatar, garment, err)) return kBadInput;
   const float seamGapCm = seamGap * 10;
   if (args.has("--json")) {
     nlohmann::ordered_json j;
