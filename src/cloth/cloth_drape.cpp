@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <map>
 
 #include "cloth/cloth_build.h"
 #include "cloth/garment_fit.h"
@@ -84,10 +85,11 @@ BodyContact PushOutside(const BodySurface& body, Vec3& p, float thickness, std::
 
 struct ClothDrape::Model {
   GarmentMesh garment;  // what the system is built from
-  std::vector<std::unique_ptr<SpringForce>> seamSprings;
+  std::vector<std::unique_ptr<SpringForce>> seamSprings, bendSprings;
   ~Model() {
     if (!garment.cloth || !garment.cloth->system) return;
     for (auto& spring : seamSprings) garment.cloth->system->RemoveForce(spring.get());
+    for (auto& spring : bendSprings) garment.cloth->system->RemoveForce(spring.get());
   }
   ClothSystem& system() { return *garment.cloth->system; }
 };
@@ -121,6 +123,7 @@ ClothDrape::ClothDrape(const GarmentMesh& garment, BodySurface body, DrapeKind k
   }
   BuildClothSystem(g);
   for (auto& spring : g.cloth->springs) spring->ks = settings_.clothStiffness;
+  addBendSprings(garment);
   if (kind_ == DrapeKind::Sew) {
     for (const SeamPair& pair : g.seams) {
       if (pair.a < 0 || pair.b < 0 || static_cast<std::size_t>(pair.a) >= n ||
@@ -141,6 +144,40 @@ ClothDrape::ClothDrape(const GarmentMesh& garment, BodySurface body, DrapeKind k
 
 ClothDrape::~ClothDrape() = default;
 
+void ClothDrape::addBendSprings(const GarmentMesh& garment) {
+  if (!(settings_.bendStiffness > 0)) return;
+  const auto n = static_cast<std::int32_t>(garment.particles.size());
+  // The pattern's shape: the particles as loaded.
+  const std::vector<GarmentParticle>& shape =
+      garment.restParticles.size() == garment.particles.size() ? garment.restParticles
+                                                               : garment.particles;
+  // Each inner edge (smaller end first) with the corner facing it in the
+  // first triangle that has it.
+  std::map<std::pair<std::int32_t, std::int32_t>, std::int32_t> facing;
+  for (const GarmentTriangle& t : garment.triangles) {
+    if (std::any_of(t.vertex.begin(), t.vertex.end(),
+                    [n](std::int32_t v) { return v < 0 || v >= n; }))
+      continue;
+    for (int k = 0; k < 3; ++k) {
+      const std::int32_t a = t.vertex[k], b = t.vertex[(k + 1) % 3], c = t.vertex[(k + 2) % 3];
+      const auto key = std::minmax(a, b);
+      const auto [it, added] = facing.try_emplace({key.first, key.second}, c);
+      if (added || it->second < 0 || it->second == c) continue;
+      const std::int32_t d = it->second;
+      it->second = -1;  // an edge is bridged once
+      const SkinVertex& pc = shape[static_cast<std::size_t>(c)].point;
+      const SkinVertex& pd = shape[static_cast<std::size_t>(d)].point;
+      auto spring = std::make_unique<SpringForce>(c, d);
+      spring->rest = std::sqrt((pc.x - pd.x) * (pc.x - pd.x) + (pc.y - pd.y) * (pc.y - pd.y) +
+                               (pc.z - pd.z) * (pc.z - pd.z));
+      spring->ks = settings_.bendStiffness;
+      spring->kd = kClothSpringDamping;
+      model_->system().AddForce(spring.get());
+      model_->bendSprings.push_back(std::move(spring));
+    }
+  }
+}
+
 float ClothDrape::seamGapMax() const {
   float gap = 0;
   for (const auto& spring : model_->seamSprings) {
@@ -157,8 +194,11 @@ void ClothDrape::limitStretch() {
       settings_.stretchTolerance, static_cast<std::int32_t>(x.count()), model_->garment.edges,
       [&](std::int32_t i) -> Vec4& { return x[static_cast<std::size_t>(i)]; },
       [&](std::int32_t i) { return held_[static_cast<std::size_t>(i)] != 0; });
-  // Once the seams have closed they hold like stitches: both ends meet.
+}
+
+void ClothDrape::stitch() {
   if (sewing_) return;
+  Vec4Array& x = model_->system().positions();
   for (const auto& spring : model_->seamSprings) {
     const auto a = static_cast<std::size_t>(spring->a), b = static_cast<std::size_t>(spring->b);
     if (held_[a] && held_[b]) continue;
@@ -210,6 +250,7 @@ bool ClothDrape::Step() {
   for (int round = 0; round < settings_.correctionRounds; ++round) {
     limitStretch();
     collide();
+    stitch();
   }
   // Friction against the body: a particle pressed onto it (pushed back by
   // `push`) keeps its place unless it slides farther than friction × push,
@@ -227,9 +268,11 @@ bool ClothDrape::Step() {
     x[i].y -= keep * slide[1];
     x[i].z -= keep * slide[2];
   }
+  // Friction holds each end of a seam on its own: close them again.
+  stitch();
 
   // Velocities follow what the corrections and friction left of the
-  // motion, none of it into the body.
+  // motion, none of it into the body and none from its pushes.
   const float h = settings_.step.timeStep;
   for (std::size_t i = 0; i < x.count(); ++i) {
     if (held_[i]) {
@@ -239,8 +282,11 @@ bool ClothDrape::Step() {
     Vec3 vel{(x[i].x - start_[i][0]) / h, (x[i].y - start_[i][1]) / h, (x[i].z - start_[i][2]) / h};
     const BodyContact& c = contacts_[i];
     if (c.touching) {
+      // The body's push moves the cloth out but gives it no speed: it
+      // keeps only what it had away from the body on its own.
       const float normalSpeed = dot3(vel, c.normal);
-      if (normalSpeed < 0) vel = along(vel, c.normal, -normalSpeed);
+      const float own = std::max(0.0f, normalSpeed - c.push / h);
+      vel = along(vel, c.normal, own - normalSpeed);
     }
     v[i] = {vel[0], vel[1], vel[2], v[i].w};
     positions_[i] = {x[i].x, x[i].y, x[i].z};
@@ -259,6 +305,7 @@ bool ClothDrape::Step() {
   }
   if (closed) {
     sewing_ = false;
+    sewingGap_ = seamGapMax();
     model_->garment.cloth->gravity->g = {kHangingGravity[0], kHangingGravity[1], kHangingGravity[2],
                                          0};
   }

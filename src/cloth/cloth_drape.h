@@ -32,20 +32,24 @@ struct DrapeSettings {
   int maxSteps = 1200;
   // Cloth keeps this far outside the body (model units: 3 mm).
   float thickness = 0.03f;
-  float friction = 0.5f;
+  float friction = 1.0f;
   // Springs are kept within (1 ± this) of their rest length after a step.
   float stretchTolerance = 0.05f;
   // The cloth's springs while draping: stiff enough that a garment hangs
   // on the body with its cloth stretched by a fraction of a percent.
   float clothStiffness = 100000.0f;
   float seamStiffness = 100000.0f;
+  // Springs across every inner edge of the mesh (between the two corners
+  // facing it) at their length in the pattern: the cloth's resistance to
+  // bending, so that it hangs in smooth folds and comes to rest.
+  float bendStiffness = 2000.0f;
   // Rounds of stretch limiting and collision after every step.
   int correctionRounds = 3;
   // Seams count as closed when no pair is farther apart (2 mm).
   float closedGap = 0.02f;
   // The garment has settled when no particle has got farther than
-  // restDistance (model units: 1 mm) from where it was restSteps steps before.
-  float restDistance = 0.01f;
+  // restDistance (model units: 2 mm) from where it was restSteps steps before.
+  float restDistance = 0.02f;
   int restSteps = 20;
 };
 
@@ -82,6 +86,8 @@ class ClothDrape {
   bool settled() const { return settled_; }
   // The largest distance between the ends of a seam pair now (model units).
   float seamGapMax() const;
+  // The same when sewing handed the seams to the stitches (0 before).
+  float sewingGap() const { return sewingGap_; }
   // Milliseconds each step took.
   const std::vector<double>& stepMs() const { return stepMs_; }
   // The particles' positions now.
@@ -97,7 +103,12 @@ class ClothDrape {
  private:
   void collide();
   void limitStretch();
+  // Once the seams have closed they hold like stitches: both ends of every
+  // seam pair meet (last in every round of corrections).
+  void stitch();
   void checkSeams();
+
+  void addBendSprings(const GarmentMesh& garment);
 
   struct Model;
   std::unique_ptr<Model> model_;
@@ -112,7 +123,7 @@ class ClothDrape {
   std::vector<double> stepMs_;
   std::vector<Vec3> restPositions_;
   int steps_ = 0, restFrom_ = 0;
-  float lastGap_ = 1e30f;
+  float lastGap_ = 1e30f, sewingGap_ = 0;
   bool sewing_ = false, settled_ = false, finished_ = false;
 };
 

@@ -70,11 +70,11 @@ float rayToPolygon(const std::vector<std::array<float, 2>>& hull, float cx, floa
   return best;
 }
 
-// The trunk's outline at height y, kPlacementGap outside the convex hull of
-// its section: loops that reach the middle (x = 0) or lie much nearer to it
-// on their inner side than on their outer side (the legs); an arm's loop
-// lies far out on both. nullopt when there is none.
-std::optional<Outline> trunkOutline(const Avatar& body, float y, const LevelIndex& index) {
+// The convex hull (x, z) of the trunk's section at height y: loops that
+// reach the middle (x = 0) or lie much nearer to it on their inner side than
+// on their outer side (the legs); an arm's loop lies far out on both. Fewer
+// than three points when there is none.
+std::vector<std::array<float, 2>> trunkHull(const Avatar& body, float y, const LevelIndex& index) {
   std::vector<std::array<float, 2>> points;
   for (const SectionLoop& loop : sectionLoops(body, {0, y, 0}, {0, 1, 0}, &index)) {
     if (loop.points.size() < 3) continue;
@@ -89,7 +89,21 @@ std::optional<Outline> trunkOutline(const Avatar& body, float y, const LevelInde
     if (!reachesMiddle && inner >= 0.5f * outer) continue;
     for (const Vec3f& p : loop.points) points.push_back({p.x, p.z});
   }
-  const auto hull = convexHull(std::move(points));
+  return convexHull(std::move(points));
+}
+
+float perimeterOf(const std::vector<std::array<float, 2>>& hull) {
+  float sum = 0;
+  for (std::size_t i = 0; i < hull.size(); ++i) {
+    const auto& a = hull[i];
+    const auto& b = hull[(i + 1) % hull.size()];
+    sum += std::hypot(b[0] - a[0], b[1] - a[1]);
+  }
+  return sum;
+}
+
+// The outline kPlacementGap outside a trunk's hull; nullopt for no hull.
+std::optional<Outline> outlineAround(const std::vector<std::array<float, 2>>& hull) {
   if (hull.size() < 3) return std::nullopt;
   float x0 = 1e30f, x1 = -1e30f, z0 = 1e30f, z1 = -1e30f;
   for (const auto& p : hull) {
@@ -137,23 +151,34 @@ int bandOf(float y) {
 
 }  // namespace
 
-bool PlacePiecesAroundBody(GarmentMesh& garment, const Avatar& body) {
-  if (!body.loaded()) return false;
-  // Each side's middle, and its width in every band.
-  struct Side {
-    float lo = 1e30f, hi = -1e30f;
-    std::map<int, std::array<float, 2>> bands;  // band → min x, max x
-    bool any() const { return lo <= hi; }
-  };
+namespace {
+
+// Each side's (front's, back's) middle and its width in every band.
+struct Side {
+  float lo = 1e30f, hi = -1e30f;
+  std::map<int, std::array<float, 2>> bands;  // band → min x, max x
+  bool any() const { return lo <= hi; }
+  float widthIn(int band) const {
+    const auto it = bands.find(band);
+    return it == bands.end() ? 0.0f : it->second[1] - it->second[0];
+  }
+};
+
+// 0 for a front piece's particle, 1 for a back piece's, −1 for any other.
+int sideOf(const GarmentParticle& p) {
+  if (p.piece < 0) return -1;
+  return p.side == kSideFront ? 0 : p.side == kSideBack ? 1 : -1;
+}
+
+bool placeable(const GarmentParticle& p) {
+  return sideOf(p) >= 0 && std::isfinite(p.point.x) && std::isfinite(p.point.y);
+}
+
+std::array<Side, 2> sidesOf(const GarmentMesh& garment) {
   std::array<Side, 2> sides;
-  auto sideOf = [](const GarmentParticle& p) {
-    if (p.piece < 0) return -1;
-    return p.side == kSideFront ? 0 : p.side == kSideBack ? 1 : -1;
-  };
   for (const GarmentParticle& p : garment.particles) {
-    const int s = sideOf(p);
-    if (s < 0 || !std::isfinite(p.point.x) || !std::isfinite(p.point.y)) continue;
-    Side& side = sides[static_cast<std::size_t>(s)];
+    if (!placeable(p)) continue;
+    Side& side = sides[static_cast<std::size_t>(sideOf(p))];
     side.lo = std::min(side.lo, p.point.x);
     side.hi = std::max(side.hi, p.point.x);
     auto [it, added] = side.bands.try_emplace(bandOf(p.point.y), std::array{p.point.x, p.point.x});
@@ -162,23 +187,77 @@ bool PlacePiecesAroundBody(GarmentMesh& garment, const Avatar& body) {
       it->second[1] = std::max(it->second[1], p.point.x);
     }
   }
+  return sides;
+}
+
+// How far round the body the cloth reaches in a band: front and back
+// together, or twice the one side there is.
+float clothWidth(const std::array<Side, 2>& sides, int band) {
+  const float front = sides[0].widthIn(band), back = sides[1].widthIn(band);
+  return front > 0 && back > 0 ? front + back : 2 * std::max(front, back);
+}
+
+// The garment's height on the body: the shift (in bands, within ±40 cm) at
+// which its cloth goes round the trunk best, i.e. the least cloth short of
+// the trunk's girth summed over its bands (every other band, every other
+// shift: 1 cm). Of equally good shifts the smallest wins, so a garment made
+// for this body stays where it was made.
+int bestShift(const std::array<Side, 2>& sides, const Avatar& body, const LevelIndex& index) {
+  constexpr int kReach = 80;   // bands
+  std::map<int, float> girth;  // band → trunk girth there (0: no trunk)
+  auto girthAt = [&](int band) {
+    auto [it, added] = girth.try_emplace(band, 0.0f);
+    if (added) it->second = perimeterOf(trunkHull(body, static_cast<float>(band) * kBand, index));
+    return it->second;
+  };
+  std::map<int, float> cloth;
+  for (const Side& side : sides)
+    for (const auto& entry : side.bands)
+      if (entry.first % 2 == 0) cloth.emplace(entry.first, clothWidth(sides, entry.first));
+  auto shortBy = [&](int shift) {
+    float sum = 0;
+    for (const auto& [band, width] : cloth) sum += std::max(0.0f, girthAt(band + shift) - width);
+    return sum;
+  };
+  int best = 0;
+  float least = shortBy(0);
+  // A tolerance of a millimetre a band keeps rounding from moving a garment that fits.
+  const float tolerance = 0.01f * static_cast<float>(cloth.size());
+  for (int step = 2; step <= kReach && least > tolerance; step += 2)
+    for (const int shift : {step, -step}) {
+      const float s = shortBy(shift);
+      if (s < least - tolerance) {
+        least = s;
+        best = shift;
+      }
+    }
+  return best;
+}
+
+}  // namespace
+
+bool PlacePiecesAroundBody(GarmentMesh& garment, const Avatar& body) {
+  if (!body.loaded()) return false;
+  std::array<Side, 2> sides = sidesOf(garment);
   if (!sides[0].any() && !sides[1].any()) return false;
+
+  // First up or down to where the cloth goes round the trunk.
+  const LevelIndex index(body);
+  if (const int shift = bestShift(sides, body, index); shift != 0) {
+    const float dy = static_cast<float>(shift) * kBand;
+    for (GarmentParticle& p : garment.particles) p.point.y += dy;
+    sides = sidesOf(garment);
+  }
 
   // The body's outline in every band the cloth occupies, grown to the
   // cloth's width there.
-  const LevelIndex index(body);
   std::map<int, Outline> outlines;
   for (const Side& side : sides)
     for (const auto& [band, range] : side.bands) {
       if (outlines.count(band)) continue;
-      auto outline = trunkOutline(body, static_cast<float>(band) * kBand, index);
+      auto outline = outlineAround(trunkHull(body, static_cast<float>(band) * kBand, index));
       if (!outline) continue;
-      auto widthIn = [&](const Side& s) {
-        const auto it = s.bands.find(band);
-        return it == s.bands.end() ? 0.0f : it->second[1] - it->second[0];
-      };
-      const float front = widthIn(sides[0]), back = widthIn(sides[1]);
-      const float cloth = front > 0 && back > 0 ? front + back : 2 * std::max(front, back);
+      const float cloth = clothWidth(sides, band);
       for (int round = 0; round < 3; ++round) {
         const float grow =
             (cloth - outline->perimeter()) / static_cast<float>(2 * std::numbers::pi);
@@ -197,8 +276,8 @@ bool PlacePiecesAroundBody(GarmentMesh& garment, const Avatar& body) {
   };
 
   for (GarmentParticle& p : garment.particles) {
+    if (!placeable(p)) continue;
     const int s = sideOf(p);
-    if (s < 0 || !std::isfinite(p.point.x) || !std::isfinite(p.point.y)) continue;
     const Side& side = sides[static_cast<std::size_t>(s)];
     const auto [x, z] =
         pointAlong(outlineAt(bandOf(p.point.y)), p.point.x - (side.lo + side.hi) / 2, s == 1);

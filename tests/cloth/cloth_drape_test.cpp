@@ -51,8 +51,9 @@ class YesToAll : public UserDialogs {
 void expectSewnSkirt(float weightJin, float heightCm) {
   testing::LoadedWoman woman;
   BodyShaper shaper(woman.avatar);
-  if (weightJin > 0) shaper.SetBodyWeight(weightJin);
+  // In the body editor's order: the height, then the weight.
   if (heightCm > 0) shaper.SetBodyHeight(heightCm);
+  if (weightJin > 0) shaper.SetBodyWeight(weightJin);
   YesToAll dialogs;
   TryOn tryOn(woman.avatar, dialogs);
   std::unique_ptr<ClothDrape> drape;
@@ -101,8 +102,14 @@ TEST(Sewing, TheSkirtClosesAndSettlesOnTheDefaultBody) {
   expectSewnSkirt(0, 0);
 }
 
-TEST(Sewing, TheSkirtClosesAndSettlesOnAHeavierBody) {
-  expectSewnSkirt(120, 0);
+// The figures furthest from the one the skirt was made on: it finds its
+// height on them and closes round them.
+TEST(Sewing, TheSkirtClosesAndSettlesOnATallHeavyBody) {
+  expectSewnSkirt(155, 200);
+}
+
+TEST(Sewing, TheSkirtClosesAndSettlesOnAShortSlimBody) {
+  expectSewnSkirt(80, 155);
 }
 
 TEST(Sewing, PiecesAreLaidRoundTheBodyOutsideIt) {

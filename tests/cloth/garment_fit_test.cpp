@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include "avatar/idle_animation.h"
 #include "body/body_fixture.h"
 #include "cloth/garment_files.h"
-#include "avatar/idle_animation.h"
 
 namespace vestora {
 namespace {

@@ -44,9 +44,10 @@ const char* const kDrapeHelp =
     "the seams pulled shut, then left to settle under gravity), any other is re-draped\n"
     "(left to settle on the body). --steps caps the steps (default 1200). Prints the\n"
     "particles, the steps taken, the time of a step (median and largest), whether the\n"
-    "garment came to rest, the widest seam gap when the drape ended (cm), how many\n"
-    "particles of the fitted result lie deeper than 2 mm inside the body and the deepest\n"
-    "(cm), and the whole time (ms). --out writes the dressed body as OBJ.\n";
+    "garment came to rest, the widest seam gap when the drape ended and when sewing\n"
+    "handed the seams to the stitches (cm), how many particles of the fitted result\n"
+    "lie deeper than 2 mm inside the body and the deepest (cm), and the whole time\n"
+    "(ms). --out writes the dressed body as OBJ.\n";
 
 namespace {
 
@@ -265,6 +266,7 @@ int runDrape(const Args& args, std::ostream& out, std::ostream& err) {
                    {"max", jsonFloat(static_cast<float>(longest))}};
     j["settled"] = drape->settled();
     j["seamGapMaxCm"] = jsonFloat(seamGapCm);
+    j["sewingGapCm"] = jsonFloat(drape->sewingGap() * 10);
     j["inside"] = {{"deeperThan2mm", inside.deeperThan2mm},
                    {"maxDepthCm", jsonFloat(inside.maxDepthCm)}};
     j["ms"] = jsonFloat(static_cast<float>(totalMs));
