@@ -17,8 +17,7 @@ std::vector<Vec4> particleState(const GarmentMesh& garment) {
 
 ClothModel::~ClothModel() {
   if (!system) return;
-  if (gravity) system->RemoveForce(gravity.get());
-  for (auto& spring : springs) system->RemoveForce(spring.get());
+  system->ClearForces();
   system->ClearHeldParticles();
 }
 

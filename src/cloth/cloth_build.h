@@ -22,7 +22,8 @@ struct ClothModel {
   ClothModel() = default;
   ClothModel(const ClothModel&) = delete;
   ClothModel& operator=(const ClothModel&) = delete;
-  // Takes every force out of the system before they go.
+  // Takes every force (its own and any added since) out of the system
+  // before they go.
   ~ClothModel();
 
   std::unique_ptr<ClothSystem> system;

@@ -14,6 +14,9 @@ namespace {
 
 // Body samples farther than this from a particle cannot touch it (5 cm).
 constexpr float kContactReach = 0.5f;
+// A particle farther than this beyond the thickness in a step's first round
+// of contact is left out of its later rounds (5 mm).
+constexpr float kClearBy = 0.05f;
 // How often sewing checks that its seams are still closing.
 constexpr int kSewingCheckSteps = 30;
 
@@ -54,6 +57,7 @@ Vec3 closestOnTriangle(const Vec3& p, const Vec3& a, const Vec3& b, const Vec3& 
 
 BodyContact PushOutside(const BodySurface& body, Vec3& p, float thickness, std::int32_t& hint) {
   BodyContact contact;
+  contact.clearance = kContactReach;
   const NearestSample near = body.nearest(p, kContactReach, hint);
   if (near.index < 0) return contact;
   hint = near.index;
@@ -76,7 +80,11 @@ BodyContact PushOutside(const BodySurface& body, Vec3& p, float thickness, std::
   if (dot3(normal, normal) == 0) return contact;
   const float above = dot3(sub(p, nearest), normal);
   contact.normal = normal;
-  if (above >= thickness) return contact;
+  if (above >= thickness) {
+    contact.clearance = above - thickness;
+    return contact;
+  }
+  contact.clearance = 0;
   contact.push = thickness - above;
   contact.touching = true;
   p = along(p, normal, contact.push);
@@ -84,13 +92,9 @@ BodyContact PushOutside(const BodySurface& body, Vec3& p, float thickness, std::
 }
 
 struct ClothDrape::Model {
-  GarmentMesh garment;  // what the system is built from
+  // The drape's own springs go after the system that lists them.
   std::vector<std::unique_ptr<SpringForce>> seamSprings, bendSprings;
-  ~Model() {
-    if (!garment.cloth || !garment.cloth->system) return;
-    for (auto& spring : seamSprings) garment.cloth->system->RemoveForce(spring.get());
-    for (auto& spring : bendSprings) garment.cloth->system->RemoveForce(spring.get());
-  }
+  GarmentMesh garment;  // what the system is built from
   ClothSystem& system() { return *garment.cloth->system; }
 };
 
@@ -114,6 +118,7 @@ ClothDrape::ClothDrape(const GarmentMesh& garment, BodySurface body, DrapeKind k
     positions_[i] = {g.particles[i].point.x, g.particles[i].point.y, g.particles[i].point.z};
   hints_.assign(n, -1);
   contacts_.assign(n, {});
+  clearance_.assign(n, 0);
   held_.assign(n, 0);
   for (const std::int32_t i : g.fixedParticles)
     if (i >= 0 && static_cast<std::size_t>(i) < n) held_[static_cast<std::size_t>(i)] = 1;
@@ -215,16 +220,19 @@ void ClothDrape::stitch() {
   }
 }
 
-void ClothDrape::collide() {
+void ClothDrape::collide(bool firstRound) {
   Vec4Array& x = model_->system().positions();
   for (std::size_t i = 0; i < x.count(); ++i) {
     if (held_[i]) {
       contacts_[i] = {};
       continue;
     }
+    // A round's stretch limiting moves cloth by millimetres at most.
+    if (!firstRound && clearance_[i] > kClearBy) continue;
     Vec3 p{x[i].x, x[i].y, x[i].z};
     // The pushes of a step's rounds add up.
     const BodyContact c = PushOutside(body_, p, settings_.thickness, hints_[i]);
+    clearance_[i] = c.clearance;
     if (c.touching) {
       contacts_[i].push += c.push;
       contacts_[i].normal = c.normal;
@@ -249,7 +257,7 @@ bool ClothDrape::Step() {
   std::fill(contacts_.begin(), contacts_.end(), BodyContact{});
   for (int round = 0; round < settings_.correctionRounds; ++round) {
     limitStretch();
-    collide();
+    collide(round == 0);
     stitch();
   }
   // Friction against the body: a particle pressed onto it (pushed back by

@@ -62,6 +62,9 @@ struct BodyContact {
   float push = 0;
   Vec3 normal{0, 0, 0};
   bool touching = false;
+  // How far beyond the thickness the point lies (0 when touching; the
+  // search's reach when no body sample is near).
+  float clearance = 0;
 };
 BodyContact PushOutside(const BodySurface& body, Vec3& p, float thickness, std::int32_t& hint);
 
@@ -101,7 +104,9 @@ class ClothDrape {
   void WriteBack(GarmentMesh& garment) const;
 
  private:
-  void collide();
+  // One round of contact; after the first round of a step a particle that
+  // lay well clear of the body is not looked at again.
+  void collide(bool firstRound);
   void limitStretch();
   // Once the seams have closed they hold like stitches: both ends of every
   // seam pair meet (last in every round of corrections).
@@ -119,6 +124,7 @@ class ClothDrape {
   std::vector<Vec3> positions_, start_;
   std::vector<std::int32_t> hints_;
   std::vector<BodyContact> contacts_;
+  std::vector<float> clearance_;  // from the last round that looked
   std::vector<std::uint8_t> held_;
   std::vector<double> stepMs_;
   std::vector<Vec3> restPositions_;

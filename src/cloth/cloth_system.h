@@ -267,6 +267,8 @@ class ClothSystem {
   void AddForce(ClothForce* force);
   // Unlinks the force; false when it is not in the list.
   bool RemoveForce(ClothForce* force);
+  // Empties the force list.
+  void ClearForces() { forces_.clear(); }
   // Appends to the constraint list (not owned), then re-applies every
   // constraint in list order from S = I and z = 0.
   void AddConstraint(ParticleConstraint* constraint);
