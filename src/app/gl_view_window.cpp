@@ -356,6 +356,10 @@ void CGLViewDlg::showProgress(int step) {
   bar->SetPos(step);  // painted at once: the try-on runs on this thread
 }
 
+void CGLViewDlg::showStatus(const std::string& text) {
+  if (main_) main_->showStatus(text);
+}
+
 void CGLViewDlg::setBusy(bool busy) {
   if (busy == busy_) return;
   busy_ = busy;

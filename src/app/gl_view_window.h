@@ -86,6 +86,7 @@ class CGLViewDlg : public wxGLCanvas, public ViewHost {
   void setBusy(bool busy) override;
   void showDetailPictures() override;
   void showProgress(int step) override;
+  void showStatus(const std::string& text) override;
 
   // The environment settings switch sound effects (on at start).
   bool soundEffects = true;

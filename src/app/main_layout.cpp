@@ -153,6 +153,11 @@ SkinPlan planSkin(int w, int h, const BitmapSizeLookup& sizeOf) {
   if (barWidth > 0)
     plan.progressBar = {barLeft, stripTop + (kBottomStripHeight - barHeight) / 2, barWidth,
                         barHeight};
+  plan.statusLine = {kStatusInset, stripTop + (kBottomStripHeight - kStatusHeight) / 2,
+                     kStatusWidth, kStatusHeight};
+  plan.stopButton = {kStatusInset + kStatusWidth + 8,
+                     stripTop + (kBottomStripHeight - kStopButtonHeight) / 2, kStopButtonWidth,
+                     kStopButtonHeight};
   return plan;
 }
 

@@ -34,7 +34,7 @@ inline constexpr int kGarmentPanel = 1000, kControlPanel = 1001, kHelp = 1002, k
 inline constexpr int kSlide = 1015, kSlideHidden = 1016;
 inline constexpr int kClose = 1026, kMinimise = 1027, kMaximise = 1028;
 inline constexpr int kWizardPrevious = 1029, kBanner = 1030, kWizardNext = 1031,
-                     kOffScreenButton = 1033, kWizardSpeed = 1034;
+                     kOffScreenButton = 1033, kWizardSpeed = 1034, kStopDrape = 1035;
 inline constexpr int kProgress = 1103;
 inline constexpr int kBrowserBack = 1242, kBrowserForward = 1243, kBrowserHome = 1244,
                      kBrowserStop = 1245, kBrowserRefresh = 1247;
@@ -52,6 +52,12 @@ inline constexpr int kTitleHeight = 37;
 inline constexpr int kToolbarTop = 37;
 inline constexpr int kBodyTop = 147;
 inline constexpr int kBottomStripHeight = 31;
+// The status line at the left of the bottom strip, and the button that
+// stops what it reports.
+inline constexpr int kStatusInset = 16;
+inline constexpr int kStatusWidth = 112;
+inline constexpr int kStatusHeight = 18;
+inline constexpr int kStopButtonWidth = 64, kStopButtonHeight = 22;
 inline constexpr int kBottomBandHeight = 6;
 inline constexpr int kPanelTop = 153;
 inline constexpr int kPanelWidth = 421;
@@ -132,6 +138,8 @@ struct SkinPlan {
   std::vector<SkinPiece> pieces;  // in painting order
   int titleCentreX = 0;           // where the centred title piece starts
   PixelRect progressBar;          // the download bar sits on the bottom filler
+  PixelRect statusLine;           // a line of status left of it, on the strip
+  PixelRect stopButton;           // and the button after that line
 };
 
 // Missing bitmaps (size 0) are left out; the pieces around them still go

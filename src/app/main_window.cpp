@@ -12,6 +12,7 @@
 #include "app/env_settings_panel.h"
 #include "app/garment_panel.h"
 #include "app/gl_view_window.h"
+#include "app/page_widgets.h"
 #include "app/panels.h"
 #include "app/store_downloads.h"
 #include "platform/data_files.h"
@@ -19,6 +20,7 @@
 #include "platform/process.h"
 #include "store/package_download.h"
 #include "ui/key_routing.h"
+#include "ui/panel_button_art.h"
 #include "ui/resource_bitmaps.h"
 #include "ui/skin_button.h"
 #include "ui/skin_progress.h"
@@ -71,6 +73,8 @@ constexpr int kBrowserButtonIds[5] = {ids::kBrowserHome, ids::kBrowserBack, ids:
 // The colours the skin is drawn over, so that a missing bitmap leaves a
 // calm strip rather than a hole.
 const wxColour kSlateTop(0x2B, 0x2F, 0x3A), kSlateBottom(0x3A, 0x3F, 0x4D);
+// The status line's ink on the dark bottom strip.
+const wxColour kStatusInk(0xE4, 0xE7, 0xEE);
 
 wxRect workArea() {
   const int index = wxDisplay::GetFromPoint(wxPoint(0, 0));
@@ -206,6 +210,13 @@ Result<void> CFittingRoomDlg::Initialise() {
   progress_->SetBitmaps(skin::kProgressBar, skin::kProgressBackground);
   progress_->SetRange(0, 200);
   progress_->SetStep(5);
+  status_ = PageText(this, "", 13, kStatusInk);
+  status_->Hide();
+  stopDrape_ = new SkinButton(this, ids::kStopDrape);
+  ApplyPanelButtonFaces(stopDrape_, wxString::FromUTF8("停止"),
+                        wxSize(kStopButtonWidth, kStopButtonHeight), PanelButtonStyle::Secondary);
+  stopDrape_->SetToolTip(wxString::FromUTF8("停止缝合或悬垂，服装回到原来的样子"));
+  stopDrape_->Hide();
 
   InstallMainKeyRouting(this, [this](int keyCode) { onKey(keyCode); });
 
@@ -278,6 +289,14 @@ void CFittingRoomDlg::Relayout() {
   layoutBrowser(w, h, browserPage_->rect);
   browserPage_->ApplyRect();
   progress_->SetSize(toWx(progressRect_));
+  status_->SetSize(toWx(statusRect_));
+  stopDrape_->SetSize(toWx(stopRect_));
+}
+
+void CFittingRoomDlg::showStatus(const std::string& text) {
+  status_->SetLabel(wxString::FromUTF8(text));
+  status_->Show(!text.empty());
+  stopDrape_->Show(!text.empty());
 }
 
 void CFittingRoomDlg::hideEverything() {
@@ -420,6 +439,9 @@ void CFittingRoomDlg::onButton(wxCommandEvent& event) {
     case ids::kWizardSpeed:
       chooseWizardSpeed();
       break;
+    case ids::kStopDrape:
+      view_->view().tryOn().cancelDrape();
+      break;
     case ids::kBrowserBack:
       browserPage_->GoBack();
       break;
@@ -499,6 +521,8 @@ void CFittingRoomDlg::rebuildSkin() {
     return bitmap.IsOk() ? BitmapSize{bitmap.GetWidth(), bitmap.GetHeight()} : BitmapSize{};
   });
   progressRect_ = plan.progressBar;
+  statusRect_ = plan.statusLine;
+  stopRect_ = plan.stopButton;
 
   skin_ = wxBitmap(client.x, client.y, 24);
   wxMemoryDC dc(skin_);

@@ -17,6 +17,7 @@
 #include "ui/wx_user_dialogs.h"
 
 class wxStaticBitmap;
+class wxStaticText;
 
 namespace vestora {
 class SkinButton;
@@ -84,6 +85,11 @@ class CFittingRoomDlg : public wxFrame {
   CStorePageDlg* browserPage() const { return browserPage_; }
   SkinPanel* currentPanel() const { return currentPanel_; }
   SkinProgress* progressBar() const { return progress_; }
+  // The status line at the foot of the window (UTF-8; empty hides it),
+  // with the button that stops the drape it reports.
+  void showStatus(const std::string& text);
+  const wxStaticText* statusLine() const { return status_; }
+  SkinButton* stopDrapeButton() const { return stopDrape_; }
   bool panelCollapsed() const { return panelCollapsed_; }
   bool maximised() const { return maximised_; }
   const WizardGuide& guide() const { return guide_; }
@@ -119,6 +125,8 @@ class CFittingRoomDlg : public wxFrame {
   CStorePageDlg* browserPage_ = nullptr;
   SkinPanel* currentPanel_ = nullptr;
   SkinProgress* progress_ = nullptr;
+  wxStaticText* status_ = nullptr;
+  SkinButton* stopDrape_ = nullptr;
   wxStaticBitmap* banner_ = nullptr;
   wxTimer blinkTimer_;
   WizardGuide guide_;
@@ -132,7 +140,7 @@ class CFittingRoomDlg : public wxFrame {
   wxRect normalRect_;
   // The skin painted once per size and blitted on every paint.
   wxBitmap skin_;
-  PixelRect progressRect_;
+  PixelRect progressRect_, statusRect_, stopRect_;
   // Dragging the window by its face while it is not maximised.
   bool dragging_ = false;
   wxPoint dragOffset_;

@@ -67,18 +67,22 @@ GlView::GlView(ViewHost& host, std::string root)
 
 GlView::~GlView() = default;
 
+void GlView::endBackgroundDrape() {
+  drape_.reset();
+  host_.killTimer(kDrapeTimer);
+  progressStep_ = 0;
+  host_.showProgress(0);
+  host_.showStatus("");
+}
+
 void GlView::runDrapesInBackground() {
   TryOnView& view = tryOn_->view;
   view.runDrape = [this](std::unique_ptr<ClothDrape> drape) {
+    host_.showStatus(drape->kind() == DrapeKind::Sew ? kSewingStatus : kDrapingStatus);
     drape_ = std::make_unique<BackgroundDrape>(std::move(drape));
     host_.startTimer(kDrapeTimer, kDrapePeriodMs);
   };
-  view.cancelDrape = [this] {
-    drape_.reset();
-    host_.killTimer(kDrapeTimer);
-    progressStep_ = 0;
-    host_.showProgress(0);
-  };
+  view.cancelDrape = [this] { endBackgroundDrape(); };
 }
 
 Result<void> GlView::loadDefaultAvatar() {

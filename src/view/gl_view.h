@@ -47,6 +47,9 @@ inline constexpr int kTurntablePeriodMs = 50;
 inline constexpr int kIdleFrameTimer = 1002;    // 20 ms, next idle-animation frame
 inline constexpr int kIdleRestartTimer = 1004;  // 3000 ms, idle-animation restart
 inline constexpr int kDrapeTimer = 1006;        // 40 ms, the next frame of a drape
+// The status line while a garment is sewn or draped in the background.
+inline constexpr const char* kSewingStatus = "正在缝合服装……";
+inline constexpr const char* kDrapingStatus = "正在悬垂服装……";
 inline constexpr int kDrapePeriodMs = 40;
 
 // Buttons of the view window.
@@ -369,6 +372,8 @@ class GlView {
   void onIdleRestartTimer();
   // Shows the newest frame of the background drape, and its result when it is over.
   void onDrapeTimer();
+  // Stops the background drape (when one runs) and clears its bar and status.
+  void endBackgroundDrape();
   double nowMs() const;
   void noteRefit(double ms);
   void noteFrameDrawn(double drawMs);

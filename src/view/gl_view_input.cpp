@@ -154,10 +154,6 @@ void GlView::onKeyDown(int key) {
       measurementSheet = !measurementSheet;
       redraw();
       break;
-    case kKeyEscape:
-      // Stops sewing or draping; the garment goes back to how it was.
-      if (tryOn_->draping()) tryOn_->cancelDrape();
-      break;
     default:
       break;
   }
@@ -189,10 +185,7 @@ void GlView::onDrapeTimer() {
   }
   if (!drape_->finished()) return;
   const std::unique_ptr<ClothDrape> done = drape_->takeResult();
-  drape_.reset();
-  host_.killTimer(kDrapeTimer);
-  progressStep_ = 0;
-  host_.showProgress(0);
+  endBackgroundDrape();
   if (done) tryOn_->finishDrape(*done);
   redraw();
 }

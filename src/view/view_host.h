@@ -49,6 +49,9 @@ class ViewHost {
   virtual void showDetailPictures() {}
   // The progress of putting a garment on: steps 1 to 200, then 0 when done.
   virtual void showProgress(int /*step*/) {}
+  // A line of status at the foot of the window (UTF-8; empty: none): what a
+  // running drape is doing, with a way to stop it.
+  virtual void showStatus(const std::string& /*text*/) {}
 };
 
 }  // namespace vestora

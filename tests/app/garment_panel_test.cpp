@@ -5,6 +5,7 @@
 // accessories.
 #include "app/garment_panel.h"
 
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -25,6 +26,7 @@
 #include "store/loopback_server.h"
 #include "test_support.h"
 #include "ui/skin_button.h"
+#include "ui/skin_progress.h"
 #include "ui_test_support.h"
 
 namespace vestora::app {
@@ -146,6 +148,59 @@ TEST_F(GarmentPanelTest, ADressDraggedOntoTheAvatarDressesHerAndAFabricRecolours
       [&] { return view().tryOn().garmentPath().find("Skirt") != std::string::npos; }, 15000));
   enter.Stop();
   EXPECT_EQ(view().tryOn().layers().size(), 1u);
+}
+
+// Sewing runs beside the window: the cloth is drawn as it closes, the foot
+// of the window says so, and its stop button puts the pieces back.
+TEST_F(GarmentPanelTest, SewingRunsBesideTheWindowAndStopsOnItsButton) {
+  const GarmentMesh& skirt = view().tryOn().garment();
+  EnterPresser enter;  // "是否快速缝合?": Yes
+  enter.Start(800);
+  clickEntry("Skirt.msh.bmp");
+  ASSERT_TRUE(PumpUntil([&] { return skirt.hasBinding && !view().tryOn().draping(); }, 60000));
+  enter.Stop();
+  EXPECT_EQ(view().tryOn().display(), GarmentDisplay::Garment);
+  EXPECT_FALSE(main_->statusLine()->IsShown());
+  EXPECT_FALSE(main_->stopDrapeButton()->IsShown());
+  EXPECT_EQ(main_->progressBar()->GetPos(), 0);
+
+  // Unpicked and sewn again (the reset asks again: Yes): the foot of the
+  // window says so at once, and frames arrive while the window goes on.
+  auto sewAgain = [&] {
+    enter.Start(300);
+    view().tryOn().ResetGarment();
+    enter.Stop();
+  };
+  sewAgain();
+  ASSERT_TRUE(view().tryOn().draping());
+  EXPECT_TRUE(main_->statusLine()->IsShown());
+  EXPECT_EQ(main_->statusLine()->GetLabel().utf8_string(), kSewingStatus);
+  EXPECT_TRUE(main_->stopDrapeButton()->IsShown());
+  const auto first = skirt.drawParticles;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        return std::memcmp(first.data(), skirt.drawParticles.data(),
+                           first.size() * sizeof(GarmentParticle)) != 0;
+      },
+      15000));
+  ASSERT_TRUE(PumpUntil([&] { return !view().tryOn().draping(); }, 60000));
+  EXPECT_FALSE(main_->statusLine()->IsShown());
+
+  // Sewn again and stopped on the button at once (the pointer waits over
+  // it): the pieces are back.
+  wxUIActionSimulator sim;
+  sim.MouseMove(main_->stopDrapeButton()->GetScreenPosition() + wxPoint(20, 10));
+  Pump(60);
+  sewAgain();
+  ASSERT_TRUE(view().tryOn().draping());
+  sim.MouseClick();
+  Pump(300);
+  EXPECT_FALSE(view().tryOn().draping());
+  EXPECT_EQ(view().tryOn().display(), GarmentDisplay::Pattern);
+  for (std::size_t i = 0; i < skirt.particles.size(); ++i)
+    ASSERT_EQ(skirt.particles[i].point.x, skirt.restParticles[i].point.x) << i;
+  EXPECT_FALSE(main_->statusLine()->IsShown());
+  EXPECT_FALSE(main_->stopDrapeButton()->IsShown());
 }
 
 TEST_F(GarmentPanelTest, TheAccessoryTabsWearAndTakeOff) {
