@@ -124,7 +124,7 @@ inline constexpr std::array<AccessoryFit, 16> kAccessoryFits = {{
     {"ManHair3", -0.0201f, -0.4141f, -0.2861f},
     {"ManFace", -0.0006f, -0.3989f, -0.0072f},
     {"GirlHair", 0.0f, 0.0f, 0.0f},
-    {"Glassess", 0.0f, 0.0502f, 0.1509f},
+    {"Glassess", 0.0f, 0.0502f, 0.1359f},
     {"necklace", 0.0066f, 0.6033f, -0.2374f},
     {"watch", 0.0f, 0.0f, 0.0f},
 }};

@@ -124,17 +124,6 @@ void smoothNormals(const GlmModel& model, std::vector<float>& normals) {
   }
 }
 
-constexpr BodyTextureFiles kWomanTextures{"\\model\\ChinaFemale\\nv_BodySkin.jpg",
-                                          "\\model\\ChinaFemale\\nv_HeadSkin.jpg", "", ""};
-constexpr BodyTextureFiles kPose7Textures{
-    "\\model\\ChinaFemale\\nv_BodySkin.jpg", "\\model\\ChinaFemale\\nv_HeadSkin.jpg",
-    "\\model\\ChinaFemale\\nv_Eye.jpg", "\\model\\ChinaFemale\\nv_toufa.tga"};
-constexpr BodyTextureFiles kManTextures{"\\model\\ChinaMale\\BodySkin.jpg",
-                                        "\\model\\ChinaMale\\HeadSkin.jpg", "", ""};
-constexpr BodyTextureFiles kGirlTextures{"\\model\\ChinaGirl\\GirlBodySkin.jpg",
-                                         "\\model\\ChinaGirl\\GirlHeadSkin.jpg",
-                                         "\\model\\ChinaGirl\\GirlEye.jpg", ""};
-
 }  // namespace
 
 void DrawGroup(const GlmModel& model, const GlmGroup& group, bool black, bool textured) {
@@ -160,14 +149,6 @@ void BeginTranslucentPass(unsigned texture) {
 void DrawTranslucentGroup(const GlmModel& model, const GlmGroup& group, unsigned texture) {
   static const std::vector<float> none;
   translucentGroup(model, group, texture, none);
-}
-
-const BodyTextureFiles* bodyTextureFiles(std::string_view modelName) {
-  if (modelName == "woman") return &kWomanTextures;
-  if (modelName == "pose7") return &kPose7Textures;
-  if (modelName == "man") return &kManTextures;
-  if (modelName == "Girl") return &kGirlTextures;
-  return nullptr;
 }
 
 void BodyDrawer::loadTextures(const Avatar& avatar, const std::string& root) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "avatar/avatar.h"
+#include "avatar/avatar_table.h"
 #include "formats/glm_model.h"
 #include "view/textures.h"
 
@@ -35,17 +36,6 @@ void BeginTranslucentPass(unsigned texture);
 // Colours of the plain body drawing.
 inline constexpr std::array<float, 3> kPlainBodyColour{0.816f, 0.835f, 0.871f};
 inline constexpr std::array<float, 3> kMarkedTriangleColour{0.3f, 1.0f, 1.0f};
-
-// Data paths of the skin textures of a body kind (empty: the kind has none).
-// The body texture decides: without it the body is drawn plain.
-struct BodyTextureFiles {
-  std::string_view body;
-  std::string_view head;
-  std::string_view eye;   // kinds with separate eyes ("Girl", "pose7")
-  std::string_view hair;  // "pose7" (its hair is part of the body model)
-};
-// nullptr for a kind that has no skin textures.
-const BodyTextureFiles* bodyTextureFiles(std::string_view modelName);
 
 struct BodyTextures {
   unsigned body = 0, head = 0, eye = 0;

@@ -1,14 +1,17 @@
 // The generated bodies: every model reads, every body is a closed surface,
 // and every fixed number sits on its anatomical point in every pose.
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <unordered_map>
 
+#include <gtest/gtest.h>
+
+#include "avatar/avatar_table.h"
 #include "avatar/shipped_numbers.h"
 #include "cli/cli.h"
 #include "content/content_fixture.h"
+#include "content/content_images.h"
 
 namespace vestora {
 namespace {
@@ -17,15 +20,16 @@ using namespace shipped;
 using testing::contentPath;
 using testing::loadContentModel;
 
-const char* const kFemalePoses[] = {"\\model\\ChinaFemale\\nv_High.c3d", "\\model\\ChinaFemale\\nv_BagPose.c3d",
-                                    "\\model\\ChinaFemale\\nv_WalkPose.c3d", "\\model\\ChinaFemale\\nv_StandPose.c3d"};
+const char* const kFemalePoses[] = {
+    "\\model\\ChinaFemale\\nv_High.c3d", "\\model\\ChinaFemale\\nv_BagPose.c3d",
+    "\\model\\ChinaFemale\\nv_WalkPose.c3d", "\\model\\ChinaFemale\\nv_StandPose.c3d"};
 
 const char* const kAllBodies[] = {
-    "\\model\\ChinaFemale\\nv_High.c3d",   "\\model\\ChinaFemale\\nv_BagPose.c3d",
+    "\\model\\ChinaFemale\\nv_High.c3d",     "\\model\\ChinaFemale\\nv_BagPose.c3d",
     "\\model\\ChinaFemale\\nv_WalkPose.c3d", "\\model\\ChinaFemale\\nv_StandPose.c3d",
-    "\\model\\ChinaGirl\\Girl.c3d",         "\\model\\ChinaMale\\Dayou.c3d",
-    "\\model\\ChinaMale\\JamesSpread.c3d",  "\\model\\ChinaMale\\James1a.c3d",
-    "\\model\\ChinaMale\\JamesRun.c3d",     "\\model\\ChinaMale\\JamesTalk.c3d",
+    "\\model\\ChinaGirl\\Girl.c3d",          "\\model\\ChinaMale\\Dayou.c3d",
+    "\\model\\ChinaMale\\JamesSpread.c3d",   "\\model\\ChinaMale\\James1a.c3d",
+    "\\model\\ChinaMale\\JamesRun.c3d",      "\\model\\ChinaMale\\JamesTalk.c3d",
     "\\model\\ChinaMale\\James3.c3d"};
 
 struct P {
@@ -36,7 +40,9 @@ P record(const GlmModel& m, int r) {
   const float* v = m.vertex(static_cast<std::uint32_t>(r + 1));
   return {v[0], v[1], v[2]};
 }
-P vertexNumber(const GlmModel& m, int v) { return record(m, v - 1); }
+P vertexNumber(const GlmModel& m, int v) {
+  return record(m, v - 1);
+}
 
 // Extremes over the body surface only (the groups other than eyes and lashes).
 struct Extent {
@@ -71,10 +77,11 @@ TEST(GeneratedBodies, KindsAndGroupsAreThoseTheDrawingExpects) {
     const char* kind;
     const char* eyes;
   };
-  for (const Expect& e : {Expect{kFemalePoses[0], "woman", " Eye"}, Expect{kFemalePoses[2], "woman", " Eye"},
-                          Expect{"\\model\\ChinaGirl\\Girl.c3d", "Girl", " Eyes"},
-                          Expect{"\\model\\ChinaMale\\Dayou.c3d", "man", " Eyes"},
-                          Expect{"\\model\\ChinaMale\\JamesRun.c3d", "James", " Eyes"}}) {
+  for (const Expect& e :
+       {Expect{kFemalePoses[0], "woman", " Eye"}, Expect{kFemalePoses[2], "woman", " Eye"},
+        Expect{"\\model\\ChinaGirl\\Girl.c3d", "Girl", " Eyes"},
+        Expect{"\\model\\ChinaMale\\Dayou.c3d", "man", " Eyes"},
+        Expect{"\\model\\ChinaMale\\JamesRun.c3d", "James", " Eyes"}}) {
     auto m = loadContentModel(e.path);
     ASSERT_TRUE(m.model) << e.path;
     EXPECT_EQ(m.model->modelName, e.kind);
@@ -82,8 +89,85 @@ TEST(GeneratedBodies, KindsAndGroupsAreThoseTheDrawingExpects) {
       EXPECT_NE(glmFindGroup(*m.model, group), nullptr) << e.path << " lacks" << group;
     EXPECT_GT(m.model->texcoordCount(), 0u) << e.path;
     // Only the female bodies carry the two extra weight levels.
-    EXPECT_EQ(m.loader.midShape.size() == m.model->vertices.size(), std::string(e.kind) == "woman") << e.path;
+    EXPECT_EQ(m.loader.midShape.size() == m.model->vertices.size(), std::string(e.kind) == "woman")
+        << e.path;
   }
+}
+
+// Every corner of the skin and the eyes has a coordinate inside its picture,
+// and the variants of one body (the woman's poses; the man and the James
+// bodies) share numbering and coordinates, so one picture dresses them all.
+TEST(GeneratedBodies, EveryCornerHasSkinCoordinatesSharedByAllVariantsOfItsBody) {
+  const std::vector<std::vector<const char*>> families = {
+      {kFemalePoses[0], kFemalePoses[1], kFemalePoses[2], kFemalePoses[3]},
+      {"\\model\\ChinaGirl\\Girl.c3d"},
+      {"\\model\\ChinaMale\\Dayou.c3d", "\\model\\ChinaMale\\JamesSpread.c3d",
+       "\\model\\ChinaMale\\James1a.c3d", "\\model\\ChinaMale\\JamesRun.c3d",
+       "\\model\\ChinaMale\\JamesTalk.c3d", "\\model\\ChinaMale\\James3.c3d"}};
+  for (const auto& family : families) {
+    auto first = loadContentModel(family.front());
+    ASSERT_TRUE(first.model) << family.front();
+    const GlmModel& m = *first.model;
+    std::vector<char> covered(m.vertexCount() + 1, 0);
+    int outside = 0, missing = 0;
+    for (const auto& g : m.groups)
+      for (auto t : g.triangles)
+        for (int k = 0; k < 3; ++k) {
+          const auto& tri = m.triangles[t];
+          const std::uint32_t ti = tri.tindices[k];
+          if (ti < 1 || ti > m.texcoordCount()) {
+            ++missing;
+            continue;
+          }
+          covered[tri.vindices[k]] = 1;
+          const float u = m.texcoords[2 * ti], v = m.texcoords[2 * ti + 1];
+          if (!(u >= 0 && u <= 1 && v >= 0 && v <= 1)) ++outside;
+        }
+    EXPECT_EQ(missing, 0) << family.front();
+    EXPECT_EQ(outside, 0) << family.front();
+    EXPECT_EQ(std::count(covered.begin() + 1, covered.end(), 0), 0)
+        << family.front() << ": vertices without a coordinate";
+    for (std::size_t i = 1; i < family.size(); ++i) {
+      auto other = loadContentModel(family[i]);
+      ASSERT_TRUE(other.model) << family[i];
+      EXPECT_EQ(other.model->texcoords, m.texcoords) << family[i];
+      ASSERT_EQ(other.model->triangles.size(), m.triangles.size()) << family[i];
+      int differ = 0;
+      for (std::size_t t = 0; t < m.triangles.size(); ++t) {
+        const GlmTriangle &a = other.model->triangles[t], &b = m.triangles[t];
+        differ +=
+            !std::equal(std::begin(a.tindices), std::end(a.tindices), std::begin(b.tindices)) ||
+            !std::equal(std::begin(a.vindices), std::end(a.vindices), std::begin(b.vindices));
+      }
+      EXPECT_EQ(differ, 0) << family[i];
+    }
+  }
+}
+
+// The skin pictures lie at the paths the drawing reads for each kind, as
+// square power-of-two JPEG files; only the girl has a picture of her eyes.
+// Each is skin: the body picture's middle is warm, never grey or white.
+TEST(GeneratedBodies, SkinPicturesLieWhereTheDrawingLooksForThem) {
+  for (const char* kind : {"woman", "man", "Girl"}) {
+    const BodyTextureFiles* files = bodyTextureFiles(kind);
+    ASSERT_NE(files, nullptr) << kind;
+    for (std::string_view path : {files->body, files->head, files->eye}) {
+      const bool expected = !path.empty();
+      if (!expected) continue;
+      const testing::Image image = testing::decodeJpeg(testing::readBytes(contentPath(path)));
+      ASSERT_TRUE(image.fault.empty()) << path << ": " << image.fault;
+      EXPECT_EQ(image.width, image.height) << path;
+      EXPECT_EQ(image.width & (image.width - 1), 0) << path;
+      EXPECT_GE(image.width, path == files->eye ? 128 : 1024) << path;
+      if (path == files->body) {
+        const std::uint8_t* p = image.at(image.width / 2, image.height / 2);
+        EXPECT_GT(p[0], p[2] + 20) << path << ": not a skin tone";
+        EXPECT_LT(p[0], 250) << path;
+      }
+    }
+  }
+  EXPECT_TRUE(kWomanTextures.eye.empty());
+  EXPECT_FALSE(kGirlTextures.eye.empty());
 }
 
 // Every edge of the body surface (all groups but eyes and lashes) is shared
@@ -102,8 +186,10 @@ TEST(GeneratedBodies, BodySurfaceIsClosedAndHasNoDegenerateTriangles) {
         const float* a = m.model->vertex(tri.vindices[0]);
         const float* b = m.model->vertex(tri.vindices[1]);
         const float* c = m.model->vertex(tri.vindices[2]);
-        const float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-        const float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+        const float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]},
+                    v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+        const float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                            u[0] * v[1] - u[1] * v[0]};
         if (0.5f * std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]) < 1e-4f) ++degenerate;
         for (int k = 0; k < 3; ++k) {
           const std::uint64_t from = tri.vindices[k], to = tri.vindices[(k + 1) % 3];
@@ -115,8 +201,10 @@ TEST(GeneratedBodies, BodySurfaceIsClosedAndHasNoDegenerateTriangles) {
     for (const auto& [key, count] : directed) {
       const std::uint64_t reverse = (key << 32) | (key >> 32);
       auto it = directed.find(reverse);
-      if (it == directed.end()) ++open;
-      else if (count != 1 || it->second != 1) ++wrong;
+      if (it == directed.end())
+        ++open;
+      else if (count != 1 || it->second != 1)
+        ++wrong;
     }
     EXPECT_EQ(open, 0) << body << ": edges with one triangle";
     EXPECT_EQ(wrong, 0) << body << ": edges used more than twice or twice the same way";
@@ -224,9 +312,10 @@ TEST(GeneratedBodies, ManifestGirthsLieNearRealAdultFemaleValues) {
     const char* name;
     double lo, hi;
   };
-  for (const Range& r : {Range{"height", 174.7, 174.8}, Range{"bust", 90, 95}, Range{"waist", 70, 75},
-                         Range{"hip", 95, 100}, Range{"thigh", 55, 60}, Range{"calf", 35, 37},
-                         Range{"neck", 33, 35}, Range{"shoulderBreadth", 36, 38}, Range{"inseam", 78, 82}}) {
+  for (const Range& r :
+       {Range{"height", 174.7, 174.8}, Range{"bust", 90, 95}, Range{"waist", 70, 75},
+        Range{"hip", 95, 100}, Range{"thigh", 55, 60}, Range{"calf", 35, 37}, Range{"neck", 33, 35},
+        Range{"shoulderBreadth", 36, 38}, Range{"inseam", 78, 82}}) {
     ASSERT_TRUE(d.contains(r.name)) << r.name;
     EXPECT_GE(d[r.name].get<double>(), r.lo) << r.name;
     EXPECT_LE(d[r.name].get<double>(), r.hi) << r.name;

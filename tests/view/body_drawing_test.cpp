@@ -1,6 +1,7 @@
 #include "view/body_drawing.h"
 
 #include <cmath>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -21,11 +22,20 @@ using testing::writeBytes;
 
 class BodyDrawingTest : public ViewFixture {};
 
-TEST_F(BodyDrawingTest, WithoutSkinTexturesTheBodyIsDrawnPlain) {
+TEST_F(BodyDrawingTest, TheShippedWomanWearsHerSkinAndWithoutItIsDrawnPlain) {
+  start();
+  // Her skin, lit: warm, red well above blue.
+  const Colour skin = frame().at(100, 100);
+  EXPECT_GT(skin[0], skin[2] + 25) << text(skin);
+  view_->ReleaseGL();
+  view_ = std::make_unique<GlView>(*host_, root_.path());
+
+  root_.ownModelFolder("ChinaFemale");
+  std::filesystem::remove(dataPath(root_.path(), bodyTextureFiles("woman")->body));
   start();
   const Colour plain = frame().at(100, 100);
   // The plain colour, lit: grey with a little more blue than red.
-  EXPECT_GT(plain[2], plain[0]);
+  EXPECT_GT(plain[2], plain[0]) << text(plain);
   EXPECT_LT(plain[2] - plain[0], 40);
 }
 

@@ -28,7 +28,8 @@ const char* const kRenderHelp =
     "usage: vestora-cli render --out FILE.png|FILE.jpg [--root DIR] [--width W]\n"
     "                          [--image-height H] [--body NAME-OR-PATH] [--height CM]\n"
     "                          [--weight JIN] [--month M] [--garment PATH] [--azimuth A]\n"
-    "                          [--elevation E] [--distance D] [--sheet] [--frames N]\n"
+    "                          [--elevation E] [--distance D] [--pan-x X] [--pan-y Y]\n"
+    "                          [--sheet] [--frames N]\n"
     "                          [--tool linear|height|curve|girth --points X,Y[,X,Y]]\n"
     "                          [--unit cm|inch] [--region NAME --amount A]\n"
     "                          [--pose standard|bag|walk|stand] [--breath-frame K]\n"
@@ -40,8 +41,10 @@ const char* const kRenderHelp =
     "backdrop, the logo buttons, the body (shaped like the body editor does with --height,\n"
     "--weight, --month) and the garment put on as 'fit' does (--sew: a garment with seams\n"
     "is sewn, as 'drape' does), seen from the view's camera\n"
-    "(default azimuth -10, elevation 18, distance -34). --sheet measures the body and\n"
-    "shows the measurement sheet. The picture is W x H pixels (default 800 x 600); the\n"
+    "(default azimuth -10, elevation 18, distance -34; --pan-x and --pan-y move the\n"
+    "scene across the picture as dragging with the right button does, in model units).\n"
+    "--sheet measures the body and shows the measurement sheet. The picture is W x H pixels "
+    "(default 800 x 600); the\n"
     "file name's extension chooses PNG or JPEG. --body takes the names of 'measure'.\n"
     "--frames N draws the frame N times (default 1) and also prints the mean time of\n"
     "the frames after the first, which compiles the display lists. The frame is drawn\n"
@@ -200,6 +203,8 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
   const auto azimuth = number(args, "--azimuth", err, bad);
   const auto elevation = number(args, "--elevation", err, bad);
   const auto distance = number(args, "--distance", err, bad);
+  const auto panX = number(args, "--pan-x", err, bad);
+  const auto panY = number(args, "--pan-y", err, bad);
   const auto framesArg = number(args, "--frames", err, bad);
   int frames = 1;
   if (framesArg) {
@@ -371,6 +376,8 @@ int runRender(const Args& args, std::ostream& out, std::ostream& err) {
   if (azimuth) view.camera.azimuth = *azimuth;
   if (elevation) view.camera.elevation = clampElevation(*elevation);
   if (distance) view.camera.distance = *distance;
+  if (panX) view.camera.panX = *panX;
+  if (panY) view.camera.panY = *panY;
   if (unit == "inch") view.unitFactor = 2.54f;
   view.fitMapShown = args.has("--fit-map");
   if (args.has("--sheet") || tool) {

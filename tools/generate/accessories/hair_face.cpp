@@ -11,6 +11,10 @@ namespace vestora::generate::hair {
 namespace {
 
 constexpr double kSkinLift = 0.012;  // above the body's skin
+// Vertices this near the neck cut are moved onto it, so that the cut
+// leaves no sliver between a vertex and a crossing beside it.
+constexpr double kOnCut = 0.01;
+constexpr double kSmallestFaceArea = 1e-6;
 constexpr int kSkinSize = 512;
 constexpr int kEyeWidth = 256, kEyeHeight = 128;
 
@@ -86,7 +90,7 @@ FaceModel buildManFace(const Head& head, double extra) {
     if (lifted[std::size_t(v)] < 0) {
       Vec3 p = points[std::size_t(v)] + normals[std::size_t(v)] * kSkinLift;
       // Vertices on the cut lie on it.
-      if (std::abs(cut.side(p)) <= 1e-3) p.y = cut.level(p.z);
+      if (std::abs(cut.side(p)) <= kOnCut) p.y = cut.level(p.z);
       lifted[std::size_t(v)] = int(mesh.vertices.size());
       mesh.vertices.push_back(p);
     }
@@ -116,7 +120,7 @@ FaceModel buildManFace(const Head& head, double extra) {
       eye = eye || head.isEye(v);
       const Vec3 p = points[std::size_t(v)] + normals[std::size_t(v)] * kSkinLift;
       far = far || std::abs(p.x) > reachX || p.y < cut.level(p.z) - 1.0;
-      s[std::size_t(k)] = std::abs(cut.side(p)) <= 1e-3 ? 0.0 : cut.side(p);
+      s[std::size_t(k)] = std::abs(cut.side(p)) <= kOnCut ? 0.0 : cut.side(p);
     }
     if (eye || far) continue;
     const int kept = int(s[0] >= 0) + int(s[1] >= 0) + int(s[2] >= 0);
@@ -151,6 +155,13 @@ FaceModel buildManFace(const Head& head, double extra) {
       emit(ab, vertexOf(c), ac);
     }
   }
+  // A sliver of the skin (or of the cut beside a vertex) covers nothing:
+  // it is left out rather than kept as a triangle without area.
+  std::erase_if(triangles, [&](const std::array<int, 3>& t) {
+    const Vec3 a = mesh.vertices[std::size_t(t[0])], b = mesh.vertices[std::size_t(t[1])],
+               c = mesh.vertices[std::size_t(t[2])];
+    return length(cross(b - a, c - a)) / 2 < kSmallestFaceArea;
+  });
   face.bottom = 1e30;
   for (const auto& t : triangles)
     for (int v : t) face.bottom = std::min(face.bottom, mesh.vertices[std::size_t(v)].y);

@@ -59,6 +59,9 @@ Mesh buildBaseMesh(const FigureShape& figure, double spacing, BaseMeshReport* re
     relaxTangentially(mesh, 3, onSurface, 0.5, &face);
   }
 
+  // A vertex that the flips left without a triangle is dropped: every
+  // vertex of a body lies on its surface.
+  compactVertices(mesh);
   r.check = checkMesh(mesh);
   r.minAngle = 180;
   for (int t = 0; t < int(mesh.triangles.size()); ++t) r.minAngle = std::min(r.minAngle, minimumAngle(mesh, t));

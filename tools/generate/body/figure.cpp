@@ -8,7 +8,9 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-Vec3 along(const Vec3& from, const Vec3& to, double t) { return from + (to - from) * t; }
+Vec3 along(const Vec3& from, const Vec3& to, double t) {
+  return from + (to - from) * t;
+}
 
 // Orientation that turns local +y onto `direction`, with a twist about it.
 Rotation alignY(const Vec3& direction, double twistDegrees = 0) {
@@ -33,20 +35,24 @@ void addArm(BodyField& field, const FigureShape& f, bool left) {
             part, f.armpitBlend);
   // The armpit: a short piece of the upper arm that blends widely with the
   // chest; the arm itself blends narrowly so that it never webs to the side.
-  field.add(roundCone(s, along(s, e, 0.28), arm.shoulderRadius, arm.upperArm * 0.98), part, f.armpitBlend);
-  field.add(tube({s, along(s, e, 0.33), along(s, e, 0.67), e, along(e, w, 0.3), along(e, w, 0.7), w},
-                 {arm.shoulderRadius, arm.upperArm, arm.lowerUpperArm, arm.elbowRadius, arm.forearm,
-                  arm.lowerForearm, arm.wristRadius}),
-            part, 0.8);
+  field.add(roundCone(s, along(s, e, 0.28), arm.shoulderRadius, arm.upperArm * 0.98), part,
+            f.armpitBlend);
+  field.add(
+      tube({s, along(s, e, 0.33), along(s, e, 0.67), e, along(e, w, 0.3), along(e, w, 0.7), w},
+           {arm.shoulderRadius, arm.upperArm, arm.lowerUpperArm, arm.elbowRadius, arm.forearm,
+            arm.lowerForearm, arm.wristRadius}),
+      part, 0.8);
   // The hand hangs with the palm towards the thigh: thin along x, wide along z.
   const Vec3 handAxis = tip - w;
   const Rotation hand = alignY(handAxis);
   const double handLength = length(handAxis);
-  field.add(ellipsoid(along(w, k, 0.55), {arm.palmThickness, length(k - w) * 0.6, arm.palmWidth}, hand),
-            part, 1.6);
-  field.add(ellipsoid(along(k, tip, 0.35),
-                      {arm.palmThickness * 0.8, length(tip - k) * 0.72, arm.palmWidth * 0.88}, hand),
-            part, 1.5);
+  field.add(
+      ellipsoid(along(w, k, 0.55), {arm.palmThickness, length(k - w) * 0.6, arm.palmWidth}, hand),
+      part, 1.6);
+  field.add(
+      ellipsoid(along(k, tip, 0.35),
+                {arm.palmThickness * 0.8, length(tip - k) * 0.72, arm.palmWidth * 0.88}, hand),
+      part, 1.5);
   // Thumb along the front edge of the palm.
   const double inwards = left ? -1 : 1;
   const Vec3 thumbBase = w + hand * Vec3{0.45 * inwards, -0.2 * handLength, arm.palmWidth * 0.6};
@@ -66,8 +72,8 @@ Primitive legTube(const FigureShape& f, bool left) {
                along(calf, ankle, 0.55) + Vec3{0, 0, 0.4}, ankle},
               {leg.thighTop * 0.95, leg.thighTop, leg.thighUpper, leg.thighMid, leg.aboveKnee,
                leg.kneeRadius, leg.belowKnee, leg.calf, leg.lowerCalf, leg.ankleRadius},
-              {leg.thighAspect, leg.thighAspect, leg.thighAspect, 1.0 + (leg.thighAspect - 1) * 0.5, 1.0, 1.0,
-               1.02, 1.05, 1.08, 1.12});
+              {leg.thighAspect, leg.thighAspect, leg.thighAspect, 1.0 + (leg.thighAspect - 1) * 0.5,
+               1.0, 1.0, 1.02, 1.05, 1.08, 1.12});
 }
 
 void addFoot(BodyField& field, const FigureShape& f, bool left) {
@@ -79,9 +85,11 @@ void addFoot(BodyField& field, const FigureShape& f, bool left) {
   // Foot: a long flattened body from heel to toes, a round heel.
   const Vec3 footCentre = along(heel, toes, 0.48) + Vec3{0, -0.2, 0};
   const Rotation footTurn = Rotation::about({0, 1, 0}, left ? 6.0 : -6.0);
-  field.add(ellipsoid(footCentre, {leg.footHalfWidth, leg.footHeight, length(toes - heel) * 0.53}, footTurn),
+  field.add(ellipsoid(footCentre, {leg.footHalfWidth, leg.footHeight, length(toes - heel) * 0.53},
+                      footTurn),
             part, 1.8);
-  field.add(roundCone(heel, along(heel, ankle, 0.5), leg.footHeight * 1.1, leg.ankleRadius * 1.02), part, 1.5);
+  field.add(roundCone(heel, along(heel, ankle, 0.5), leg.footHeight * 1.1, leg.ankleRadius * 1.02),
+            part, 1.5);
 }
 
 // A point of the head given in a standard head of height 22.7 cm whose
@@ -91,7 +99,9 @@ void addFoot(BodyField& field, const FigureShape& f, bool left) {
 struct HeadFrame {
   Vec3 top;
   double scale, width, depth, face;
-  Vec3 at(double x, double y, double z) const { return top + Vec3{x * width, y, z * depth} * scale; }
+  Vec3 at(double x, double y, double z) const {
+    return top + Vec3{x * width, y, z * depth} * scale;
+  }
   Vec3 size(double x, double y, double z) const { return Vec3{x * width, y, z * depth} * scale; }
   Vec3 faceAt(double x, double y, double z) const {
     const double k = 1 - face;
@@ -109,20 +119,23 @@ void addHead(BodyField& field, const FigureShape& f) {
   const double s = h.scale;
   const double fs = s * h.face;  // blend widths of the face
   // Skull and face.
-  field.add(ellipsoid(h.at(0, -9.7, -0.7), h.size(7.5, 9.7, 9.4), Rotation::about({1, 0, 0}, -10.0)),
-            Part::Head, 2.5);
+  field.add(
+      ellipsoid(h.at(0, -9.7, -0.7), h.size(7.5, 9.7, 9.4), Rotation::about({1, 0, 0}, -10.0)),
+      Part::Head, 2.5);
   field.add(ellipsoid(h.faceAt(0, -14.6, 3.0), h.faceSize(5.9, 6.8, 5.8)), Part::Head, 2.5 * fs);
   const double jaw = f.head.jaw;
   field.add(ellipsoid(h.faceAt(0, -19.2, 3.5), h.faceSize(4.4 * jaw, 3.5, 4.8),
                       Rotation::about({1, 0, 0}, 15.0)),
             Part::Head, 2.2 * fs);
-  field.add(ellipsoid(h.faceAt(0, -21.3, 5.9), h.faceSize(2.0 * jaw, 1.5, 1.9)), Part::Head, 1.5 * fs);
+  field.add(ellipsoid(h.faceAt(0, -21.3, 5.9), h.faceSize(2.0 * jaw, 1.5, 1.9)), Part::Head,
+            1.5 * fs);
   for (bool left : {true, false}) {
     const double side = left ? 1 : -1;
     // Jaw angles and cheekbones.
-    field.add(ellipsoid(h.faceAt(4.3 * jaw * side, -18.3, -0.4), h.faceSize(1.5 * jaw, 2.2, 2.6)), Part::Head,
-              1.8 * fs);
-    field.add(ellipsoid(h.faceAt(3.9 * side, -13.5, 5.5), h.faceSize(2.0, 1.5, 1.8)), Part::Head, 2.2 * fs);
+    field.add(ellipsoid(h.faceAt(4.3 * jaw * side, -18.3, -0.4), h.faceSize(1.5 * jaw, 2.2, 2.6)),
+              Part::Head, 1.8 * fs);
+    field.add(ellipsoid(h.faceAt(3.9 * side, -13.5, 5.5), h.faceSize(2.0, 1.5, 1.8)), Part::Head,
+              2.2 * fs);
     // Ears.
     field.add(ellipsoid(h.at(7.1 * side, -12.6, -0.9), h.size(0.9, 2.7, 1.6),
                         Rotation::about({0, 1, 0}, 20.0 * side)),
@@ -130,27 +143,41 @@ void addHead(BodyField& field, const FigureShape& f) {
   }
   // Brow, nose and lips.
   field.add(ellipsoid(h.faceAt(0, -9.4, 6.3), h.faceSize(5.2, 1.2, 2.0)), Part::Head, 2.2 * fs);
-  field.add(roundCone(h.faceAt(0, -11.2, 8.4), h.faceAt(0, -14.0, 9.8), 0.62 * fs, 0.8 * fs), Part::Head,
-            0.9 * fs);
+  field.add(roundCone(h.faceAt(0, -11.2, 8.4), h.faceAt(0, -14.0, 9.8), 0.62 * fs, 0.8 * fs),
+            Part::Head, 0.9 * fs);
   field.add(ellipsoid(h.faceAt(0, -14.2, 9.55), h.faceSize(0.9, 0.85, 0.9)), Part::Head, 0.6 * fs);
   for (double side : {1.0, -1.0})
-    field.add(ellipsoid(h.faceAt(0.9 * side, -14.5, 8.9), h.faceSize(0.7, 0.6, 0.7)), Part::Head, 0.5 * fs);
+    field.add(ellipsoid(h.faceAt(0.9 * side, -14.5, 8.9), h.faceSize(0.7, 0.6, 0.7)), Part::Head,
+              0.5 * fs);
   if (f.head.lips) {
     field.add(ellipsoid(h.faceAt(0, -16.9, 8.3), h.faceSize(1.8, 0.55, 0.7)), Part::Head, 0.5 * fs);
-    field.add(ellipsoid(h.faceAt(0, -17.7, 8.15), h.faceSize(1.6, 0.6, 0.75)), Part::Head, 0.5 * fs);
+    field.add(ellipsoid(h.faceAt(0, -17.7, 8.15), h.faceSize(1.6, 0.6, 0.75)), Part::Head,
+              0.5 * fs);
   }
   // Eye sockets: shallow hollows in which the eyeballs sit.
   for (bool left : {true, false}) {
     const Vec3 eye = left ? eyeCentre(f) : mirrorX(eyeCentre(f));
-    field.add(ellipsoid(eye + Vec3{0, 0.1 * fs, f.head.eyeRadius * 0.9},
-                        h.faceSize(1.75, 1.2, 1.05)),
+    field.add(ellipsoid(eye + Vec3{0, 0.1 * fs, f.head.eyeRadius * 0.9 + 0.3 * fs},
+                        h.faceSize(1.75, 0.82, 1.05)),
               Part::Head, 0.5 * fs, /*carve=*/true);
   }
 }
 
 }  // namespace
 
-Vec3 eyeCentre(const FigureShape& f) { return headFrame(f).faceAt(3.05, -11.45, 7.2); }
+Vec3 eyeCentre(const FigureShape& f) {
+  return headFrame(f).faceAt(3.05, -11.45, 6.9);
+}
+
+StandardHeadPoint standardHeadPoint(const FigureShape& f, const Vec3& p) {
+  const HeadFrame h = headFrame(f);
+  const Vec3 l = (p - h.top) / h.scale;
+  StandardHeadPoint q;
+  q.skull = {l.x / h.width, l.y, l.z / h.depth};
+  const double k = 1 - h.face;
+  q.face = {q.skull.x, (q.skull.y + 22.7 * k) / h.face, (q.skull.z - 7.0 * k) / h.face};
+  return q;
+}
 
 FigureShape withFat(const FigureShape& figure, double fat) {
   FigureShape f = figure;
@@ -194,21 +221,25 @@ FigureShape withFat(const FigureShape& figure, double fat) {
 FigureShape scaledFigure(const FigureShape& figure, double k) {
   FigureShape f = figure;
   f.height *= k;
-  for (Vec3* v : {&f.pelvis, &f.waist, &f.chestLow, &f.chestHigh, &f.shoulderCentre, &f.neckBase, &f.headTop,
-                  &f.neckTop, &f.shoulderInner, &f.shoulderOuter, &f.breastCentre, &f.breastRadii,
+  for (Vec3* v : {&f.pelvis,           &f.waist,           &f.chestLow,       &f.chestHigh,
+                  &f.shoulderCentre,   &f.neckBase,        &f.headTop,        &f.neckTop,
+                  &f.shoulderInner,    &f.shoulderOuter,   &f.breastCentre,   &f.breastRadii,
                   &f.upperChestCentre, &f.upperChestRadii, &f.pectoralCentre, &f.pectoralRadii,
-                  &f.buttockCentre, &f.buttockRadii, &f.bellyCentre, &f.bellyRadii, &f.arm.shoulder,
-                  &f.arm.elbow, &f.arm.wrist, &f.arm.knuckles, &f.arm.fingertips, &f.leg.hip, &f.leg.knee,
-                  &f.leg.ankle, &f.leg.heel, &f.leg.toes})
+                  &f.buttockCentre,    &f.buttockRadii,    &f.bellyCentre,    &f.bellyRadii,
+                  &f.arm.shoulder,     &f.arm.elbow,       &f.arm.wrist,      &f.arm.knuckles,
+                  &f.arm.fingertips,   &f.leg.hip,         &f.leg.knee,       &f.leg.ankle,
+                  &f.leg.heel,         &f.leg.toes})
     *v *= k;
-  for (double* d : {&f.neckRadiusBottom, &f.neckRadiusTop, &f.shoulderRadiusInner, &f.shoulderRadiusOuter,
-                    &f.head.headHeight, &f.head.eyeRadius, &f.arm.deltoid, &f.arm.shoulderRadius, &f.arm.upperArm,
-                    &f.arm.lowerUpperArm, &f.arm.elbowRadius, &f.arm.forearm, &f.arm.lowerForearm,
-                    &f.arm.wristRadius, &f.arm.palmThickness, &f.arm.palmWidth, &f.arm.thumbRadius,
-                    &f.leg.thighTop, &f.leg.thighUpper, &f.leg.thighMid, &f.leg.aboveKnee, &f.leg.kneeRadius,
-                    &f.leg.belowKnee, &f.leg.calf, &f.leg.lowerCalf, &f.leg.ankleRadius, &f.leg.footHalfWidth,
-                    &f.leg.footHeight, &f.limbBlend, &f.armpitBlend, &f.crotchBlend, &f.breastBlend,
-                    &f.pectoralBlend})
+  for (double* d :
+       {&f.neckRadiusBottom, &f.neckRadiusTop,     &f.shoulderRadiusInner, &f.shoulderRadiusOuter,
+        &f.head.headHeight,  &f.head.eyeRadius,    &f.arm.deltoid,         &f.arm.shoulderRadius,
+        &f.arm.upperArm,     &f.arm.lowerUpperArm, &f.arm.elbowRadius,     &f.arm.forearm,
+        &f.arm.lowerForearm, &f.arm.wristRadius,   &f.arm.palmThickness,   &f.arm.palmWidth,
+        &f.arm.thumbRadius,  &f.leg.thighTop,      &f.leg.thighUpper,      &f.leg.thighMid,
+        &f.leg.aboveKnee,    &f.leg.kneeRadius,    &f.leg.belowKnee,       &f.leg.calf,
+        &f.leg.lowerCalf,    &f.leg.ankleRadius,   &f.leg.footHalfWidth,   &f.leg.footHeight,
+        &f.limbBlend,        &f.armpitBlend,       &f.crotchBlend,         &f.breastBlend,
+        &f.pectoralBlend})
     *d *= k;
   for (TrunkSection& t : f.trunk) {
     t.y *= k;
@@ -244,11 +275,13 @@ BodyField buildField(const FigureShape& f) {
   }
   if (f.breastRadii.x > 0)
     for (bool left : {true, false}) {
-      const Rotation lean = Rotation::about({0, 1, 0}, left ? 14.0 : -14.0) * Rotation::about({1, 0, 0}, 12.0);
+      const Rotation lean =
+          Rotation::about({0, 1, 0}, left ? 14.0 : -14.0) * Rotation::about({1, 0, 0}, 12.0);
       field.add(ellipsoid(left ? f.breastCentre : mirrorX(f.breastCentre), f.breastRadii, lean),
                 Part::Torso, f.breastBlend);
       if (f.upperChestRadii.x > 0)
-        field.add(ellipsoid(left ? f.upperChestCentre : mirrorX(f.upperChestCentre), f.upperChestRadii, lean),
+        field.add(ellipsoid(left ? f.upperChestCentre : mirrorX(f.upperChestCentre),
+                            f.upperChestRadii, lean),
                   Part::Torso, f.breastBlend);
     }
   if (f.pectoralRadii.x > 0)
@@ -256,8 +289,9 @@ BodyField buildField(const FigureShape& f) {
       const double side = left ? 1 : -1;
       const Rotation turn = Rotation::about({0, 1, 0}, f.pectoralTurn * side) *
                             Rotation::about({0, 0, 1}, f.pectoralTilt * side);
-      field.add(ellipsoid(left ? f.pectoralCentre : mirrorX(f.pectoralCentre), f.pectoralRadii, turn),
-                Part::Torso, f.pectoralBlend);
+      field.add(
+          ellipsoid(left ? f.pectoralCentre : mirrorX(f.pectoralCentre), f.pectoralRadii, turn),
+          Part::Torso, f.pectoralBlend);
     }
   if (f.buttockRadii.x > 0)
     for (bool left : {true, false})
@@ -267,13 +301,15 @@ BodyField buildField(const FigureShape& f) {
   if (f.bellyRadii.x > 0) field.add(ellipsoid(f.bellyCentre, f.bellyRadii), Part::Torso, 7.0);
 
   // Neck and head.
-  field.add(roundCone(f.neckBase + Vec3{0, -1.5, 0}, f.neckTop, f.neckRadiusBottom, f.neckRadiusTop),
-            Part::Neck, 3.0);
+  field.add(
+      roundCone(f.neckBase + Vec3{0, -1.5, 0}, f.neckTop, f.neckRadiusBottom, f.neckRadiusTop),
+      Part::Neck, 3.0);
   addHead(field, f);
 
   // The legs meet each other narrowly and the trunk widely: the thighs may
   // come close without webbing together below the crotch.
-  field.addPair(legTube(f, true), Part::LegLeft, legTube(f, false), Part::LegRight, 0.3, f.crotchBlend);
+  field.addPair(legTube(f, true), Part::LegLeft, legTube(f, false), Part::LegRight, 0.3,
+                f.crotchBlend);
   for (bool left : {true, false}) addFoot(field, f, left);
   for (bool left : {true, false}) addArm(field, f, left);
 

@@ -30,8 +30,8 @@ struct LegShape {
   // fullest calf, the lower calf, the ankle.
   double thighTop = 9.6, thighUpper = 9.0, thighMid = 8.0, aboveKnee = 6.3, kneeRadius = 5.55;
   double belowKnee = 5.3, calf = 5.75, lowerCalf = 4.3, ankleRadius = 3.35;
-  double calfHeight = 0.65;  // where the calf is fullest, as a fraction from ankle to knee
-  double thighAspect = 1.12;   // depth over width of the upper thigh
+  double calfHeight = 0.65;   // where the calf is fullest, as a fraction from ankle to knee
+  double thighAspect = 1.12;  // depth over width of the upper thigh
   double footHalfWidth = 4.6, footHeight = 3.0;
 };
 
@@ -51,25 +51,25 @@ struct HeadShape {
 };
 
 struct FigureShape {
-  std::string kind;  // "woman", "man", "Girl"
-  double height = 0; // floor to the top of the head
+  std::string kind;   // "woman", "man", "Girl"
+  double height = 0;  // floor to the top of the head
 
-  Vec3 pelvis;                     // between the hip joints
+  Vec3 pelvis;  // between the hip joints
   Vec3 waist, chestLow, chestHigh, shoulderCentre, neckBase, headTop;
   double neckRadiusBottom = 5.9, neckRadiusTop = 5.4;
   Vec3 neckTop;
-  std::vector<TrunkSection> trunk;  // bottom to top
+  std::vector<TrunkSection> trunk;    // bottom to top
   Vec3 shoulderInner, shoulderOuter;  // left trapezius line
   double shoulderRadiusInner = 4.0, shoulderRadiusOuter = 4.3;
-  Vec3 breastCentre, breastRadii;     // left breast; zero radii for none
+  Vec3 breastCentre, breastRadii;          // left breast; zero radii for none
   Vec3 upperChestCentre, upperChestRadii;  // fills the slope above the breast
   // Left pectoral muscle, turned outwards by `pectoralTurn` degrees about
   // the vertical and its outer end raised by `pectoralTilt` degrees towards
   // the armpit; zero radii for none.
   Vec3 pectoralCentre, pectoralRadii;
   double pectoralTurn = 0, pectoralTilt = 0;
-  Vec3 buttockCentre, buttockRadii;   // left buttock
-  Vec3 bellyCentre, bellyRadii;       // zero radii for none
+  Vec3 buttockCentre, buttockRadii;  // left buttock
+  Vec3 bellyCentre, bellyRadii;      // zero radii for none
   HeadShape head;
   ArmShape arm;
   LegShape leg;
@@ -77,7 +77,8 @@ struct FigureShape {
   bool faceRefinement = true;  // mesh the face at half the spacing
 
   // Blend widths.
-  double limbBlend = 2.5, armpitBlend = 3.0, crotchBlend = 3.0, breastBlend = 3.0, pectoralBlend = 3.0;
+  double limbBlend = 2.5, armpitBlend = 3.0, crotchBlend = 3.0, breastBlend = 3.0,
+         pectoralBlend = 3.0;
 };
 
 FigureShape womanShape();
@@ -99,5 +100,16 @@ BodyField buildField(const FigureShape& figure);
 
 // Centre of the left eyeball (the right one is its mirror image).
 Vec3 eyeCentre(const FigureShape& figure);
+
+// A point of the head in the standard head (22.7 cm from chin to crown,
+// the crown at the origin, x to the figure's left, y up, z forward) in
+// which the head's features are placed: `skull` undoes the head's size,
+// width and depth; `face` also draws the face's features apart again where
+// a child's face gathers them towards the chin. The same feature lies at
+// the same standard point on every figure.
+struct StandardHeadPoint {
+  Vec3 skull, face;
+};
+StandardHeadPoint standardHeadPoint(const FigureShape& figure, const Vec3& p);
 
 }  // namespace vestora::generate

@@ -2,7 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numeric>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+
+#include "body/skin_layout.h"
 
 namespace vestora::generate {
 namespace {
@@ -17,7 +23,8 @@ Mesh sphere(const Vec3& centre, double radius, int rings, int segments) {
     const double theta = kPi * i / rings;
     for (int j = 0; j < segments; ++j) {
       const double phi = 2 * kPi * j / segments;
-      m.positions.push_back(centre + Vec3{radius * std::sin(theta) * std::sin(phi), radius * std::cos(theta),
+      m.positions.push_back(centre + Vec3{radius * std::sin(theta) * std::sin(phi),
+                                          radius * std::cos(theta),
                                           radius * std::sin(theta) * std::cos(phi)});
     }
   }
@@ -47,7 +54,8 @@ Mesh lashStrip(const Vec3& eye, double radius, bool left, int n = 8) {
       const double t = double(i) / n;
       const double sweep = (-50 + 105 * t) * kPi / 180 * side;  // inner corner to outer corner
       const double rise = lid * (1 - 0.35 * std::pow(2 * t - 1, 2));
-      const Vec3 out{std::sin(sweep) * std::cos(rise), std::sin(rise), std::cos(sweep) * std::cos(rise)};
+      const Vec3 out{std::sin(sweep) * std::cos(rise), std::sin(rise),
+                     std::cos(sweep) * std::cos(rise)};
       const Vec3 root = eye + out * (radius * 1.06);
       const double length = radius * (0.55 + 0.35 * std::sin(kPi * t));
       const Vec3 tip = root + normalized(out * 0.7 + Vec3{0, 0.75, 0.25}) * length;
@@ -140,6 +148,15 @@ void renumberBody(FigureModel& f, const FixedPlacement& placement) {
   });
   std::vector<int> newIndex(n, -1), oldAt(n, -1);
   for (const auto& [to, from] : placement.vertices) {
+    if (to < 0 || to >= n || from < 0 || from >= n)
+      throw std::runtime_error("renumbering: fixed vertex " + std::to_string(to) +
+                               " is out of range");
+    // Two fixed numbers may name one vertex (the girl's head top and hair
+    // seat): the first placed keeps the place.
+    if (oldAt[to] >= 0) continue;
+    if (newIndex[from] >= 0)
+      throw std::runtime_error("renumbering: one vertex is asked for at " +
+                               std::to_string(newIndex[from]) + " and at " + std::to_string(to));
     newIndex[from] = to;
     oldAt[to] = from;
   }
@@ -203,33 +220,30 @@ std::vector<Vec3> withFollowers(const FigureModel& f, const std::vector<Vec3>& r
   return all;
 }
 
-GlmModel toGlmModel(const FigureModel& f, const std::vector<Vec3>& positions, const ModelNaming& naming) {
+GlmModel toGlmModel(const FigureModel& f, const std::vector<Vec3>& positions,
+                    const ModelNaming& naming, const SkinLayout& layout) {
   GlmModel m;
   m.modelName = naming.modelName;
   const int n = f.bodyVertices();
   const int total = f.modelVertices();
   m.setVertexCount(static_cast<std::uint32_t>(total));
   for (int i = 0; i < total; ++i)
-    for (int k = 0; k < 3; ++k) m.vertex(static_cast<std::uint32_t>(i + 1))[k] = float(positions[i][k]);
+    for (int k = 0; k < 3; ++k)
+      m.vertex(static_cast<std::uint32_t>(i + 1))[k] = float(positions[i][k]);
 
-  // Texture coordinates come from the rest shape so that every pose and
-  // variant of the figure shares them.
-  const std::vector<Vec3> rest = f.restPositions();
+  // Texture coordinates come from the layout of the rest shape, so that
+  // every pose and variant of the figure shares them. A vertex on a seam of
+  // the layout has one coordinate on each side of it.
   std::vector<float> uv{0, 0};
-  auto addUv = [&](double u, double v) {
-    uv.push_back(float(u));
-    uv.push_back(float(v));
-    return static_cast<std::uint32_t>(uv.size() / 2 - 1);
-  };
-  const double height = f.shape.headTop.y;
-  const double chin = f.shape.headTop.y - f.shape.head.headHeight;
-  // Body: cylindrical round the vertical axis, the seam at the back.
-  std::vector<std::uint32_t> skinUv(n);
-  for (int v = 0; v < n; ++v)
-    skinUv[v] = addUv(std::atan2(rest[v].x, rest[v].z) / (2 * kPi) + 0.5, rest[v].y / height);
-  // Head and eyes: a projection from the front.
-  auto faceUv = [&](const Vec3& p) {
-    return addUv(0.5 + p.x / (2 * 0.45 * f.shape.head.headHeight), (p.y - chin + 3.0) / (f.shape.head.headHeight + 5.0));
+  std::map<std::tuple<int, float, float>, std::uint32_t> known;
+  auto addUv = [&](int vertex, const Uv& p) {
+    const auto key = std::make_tuple(vertex, float(p.u), float(p.v));
+    auto [it, added] = known.emplace(key, static_cast<std::uint32_t>(uv.size() / 2));
+    if (added) {
+      uv.push_back(float(p.u));
+      uv.push_back(float(p.v));
+    }
+    return it->second;
   };
 
   GlmGroup& bodyGroup = glmAddGroup(m, " Body");
@@ -252,29 +266,18 @@ GlmModel toGlmModel(const FigureModel& f, const std::vector<Vec3>& positions, co
   for (int i = 0; i < static_cast<int>(f.body.triangles.size()); ++i) {
     const Triangle& tri = f.body.triangles[i];
     GlmTriangle t;
-    for (int c = 0; c < 3; ++c) t.vindices[c] = static_cast<std::uint32_t>(tri[c] + 1);
-    if (f.headTriangle(i)) {
-      for (int c = 0; c < 3; ++c) t.tindices[c] = faceUv(rest[tri[c]]);
-      emit(headGroup, t);
-      continue;
-    }
-    // Corners across the seam take a copy of their coordinate one turn on.
-    float u[3];
-    for (int c = 0; c < 3; ++c) u[c] = uv[2 * skinUv[tri[c]]];
-    const float lo = std::min({u[0], u[1], u[2]}), hi = std::max({u[0], u[1], u[2]});
     for (int c = 0; c < 3; ++c) {
-      std::uint32_t index = skinUv[tri[c]];
-      if (hi - lo > 0.5f && u[c] < 0.5f) index = addUv(u[c] + 1.0, uv[2 * index + 1]);
-      t.tindices[c] = index;
+      t.vindices[c] = static_cast<std::uint32_t>(tri[c] + 1);
+      t.tindices[c] = addUv(tri[c], layout.corners[i][c]);
     }
-    emit(bodyGroup, t);
+    emit(layout.picture[i] == SkinPicture::Head ? headGroup : bodyGroup, t);
   }
   const int eyeBase = n;
   for (const Triangle& tri : f.eyes.triangles) {
     GlmTriangle t;
     for (int c = 0; c < 3; ++c) {
       t.vindices[c] = static_cast<std::uint32_t>(eyeBase + tri[c] + 1);
-      t.tindices[c] = faceUv(rest[eyeBase + tri[c]]);
+      t.tindices[c] = addUv(eyeBase + tri[c], layout.eyes[tri[c]]);
     }
     emit(eyeGroup, t);
   }
@@ -286,7 +289,8 @@ GlmModel toGlmModel(const FigureModel& f, const std::vector<Vec3>& positions, co
     for (int c = 0; c < 3; ++c) {
       const int local = tri[c] % perStrip;
       t.vindices[c] = static_cast<std::uint32_t>(lashBase + tri[c] + 1);
-      t.tindices[c] = addUv(double(local % perRow) / (perRow - 1), local < perRow ? 0.0 : 1.0);
+      t.tindices[c] = addUv(lashBase + tri[c],
+                            {double(local % perRow) / (perRow - 1), local < perRow ? 0.0 : 1.0});
     }
     emit(lashGroup, t);
   }

@@ -59,9 +59,12 @@ struct ModelNaming {
   std::string eyeGroup;
 };
 
+struct SkinLayout;
+
 // The polygon model of the figure at `positions` (every model vertex, cm):
-// texture coordinates, groups " Body", " Head", eyes and " Eyelash", one
-// material per group.
-GlmModel toGlmModel(const FigureModel& figure, const std::vector<Vec3>& positions, const ModelNaming& naming);
+// texture coordinates of `layout`, groups " Body", " Head", eyes and
+// " Eyelash", one material per group.
+GlmModel toGlmModel(const FigureModel& figure, const std::vector<Vec3>& positions, const ModelNaming& naming,
+                    const SkinLayout& layout);
 
 }  // namespace vestora::generate

@@ -6,7 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "avatar/avatar_table.h"
 #include "body/figure_model.h"
+#include "body/skin_layout.h"
+#include "body/skin_paint.h"
 #include "content/body_levels.h"
 #include "content/content_root.h"
 #include "content/generated.h"
@@ -16,17 +19,23 @@
 namespace vestora::generate {
 
 // Writes a model file through the program's own writer.
-void writeModel(ContentRoot& root, std::string_view path, const GlmModel& model, const ModelLoader& loader,
-                std::int32_t tag);
+void writeModel(ContentRoot& root, std::string_view path, const GlmModel& model,
+                const ModelLoader& loader, std::int32_t tag);
 
 // The landmark (.dar) and weight files of the figure, in the normalised
 // space of `u`.
-void writeSkeleton(ContentRoot& root, std::string_view darPath, const FigureModel& figure, const Unitization& u);
+void writeSkeleton(ContentRoot& root, std::string_view darPath, const FigureModel& figure,
+                   const Unitization& u);
 
 // Vertex groups: the body vertices (0-based records) that satisfy `keep`.
 void writeVertexGroup(ContentRoot& root, std::string_view path, const FigureModel& figure,
                       const std::function<bool(int vertex, const Vec3& p, Part part)>& keep,
                       std::string_view comment, bool withEyes = false);
+
+// The skin pictures of a figure (body, head and, when the layout gives
+// the eyes their own, eyes) as JPEG files at the kind's paths.
+void writeSkinPictures(ContentRoot& root, const FigureModel& figure, const SkinLayout& layout,
+                       const SkinLook& look, const BodyTextureFiles& files);
 
 // An eyelash texture.
 void writeEyelashTexture(ContentRoot& root, std::string_view path, std::uint32_t seed);

@@ -16,7 +16,9 @@ void generateGirl(ContentRoot& root, Manifest& manifest) {
   const BodyLevels l = findLevels(f.body, f.shape);
   const std::vector<Vec3> rest = f.restPositions();
   ModelLoader loader;
-  GlmModel model = toGlmModel(f, rest, {"Girl", " Eyes"});
+  const SkinLayout layout = layoutSkin(f, true);
+  GlmModel model = toGlmModel(f, rest, {"Girl", " Eyes"}, layout);
+  writeSkinPictures(root, f, layout, girlLook(), kGirlTextures);
   writeModel(root, "\\model\\ChinaGirl\\Girl.c3d", model, loader, 2);
   const Unitization u = unitizationOf(model);
 

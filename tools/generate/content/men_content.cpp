@@ -21,7 +21,9 @@ void generateMen(ContentRoot& root, Manifest& manifest) {
   renumberBody(f, {});
   const std::vector<Vec3> rest = f.restPositions();
   ModelLoader loader;
-  GlmModel man = toGlmModel(f, rest, {"man", " Eyes"});
+  const SkinLayout layout = layoutSkin(f, false);
+  GlmModel man = toGlmModel(f, rest, {"man", " Eyes"}, layout);
+  writeSkinPictures(root, f, layout, manLook(), kManTextures);
   writeModel(root, "\\model\\ChinaMale\\Dayou.c3d", man, loader, 3);
   const Unitization u = unitizationOf(man);
   writeSkeleton(root, "\\model\\ChinaMale\\MaleSkltn.dar", f, u);

@@ -229,7 +229,9 @@ void generateWoman(ContentRoot& root, Manifest& manifest) {
   // Head shape 1, hair anchor of the middle weight level.
   loader.headAnchor = {1.0f, 0.28f, -0.34f, 0, 0, 0, 0, 0, 0};
   const ModelNaming naming{"woman", " Eye"};
-  GlmModel model = toGlmModel(f, rest, naming);
+  const SkinLayout layout = layoutSkin(f, false);
+  GlmModel model = toGlmModel(f, rest, naming, layout);
+  writeSkinPictures(root, f, layout, womanLook(), kWomanTextures);
   writeModel(root, path("nv_High.c3d"), model, loader, 1);
   const Unitization u = unitizationOf(model);
 
