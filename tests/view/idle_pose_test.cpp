@@ -1,9 +1,9 @@
 // The view's idle animation (its two timers, its pauses around changes of
 // the body, its stop when she is dressed) and the pose change.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
+
+#include <gtest/gtest.h>
 
 #include "body/measurement.h"
 #include "view/view_test_support.h"
@@ -115,7 +115,8 @@ TEST_F(IdlePoseTest, AReshapingPausesTheBreathAndItResumesOverTheNewShape) {
   for (int i = 0; i < 50; ++i) tick(kIdleFrameTimer, 20);
   const auto& now = view_->avatar().model().vertices;
   float moved = 0;
-  for (std::size_t i = 0; i < now.size(); ++i) moved = std::max(moved, std::fabs(now[i] - heavier[i]));
+  for (std::size_t i = 0; i < now.size(); ++i)
+    moved = std::max(moved, std::fabs(now[i] - heavier[i]));
   EXPECT_GT(moved, 0.005f);
   EXPECT_LT(moved, 0.1f);  // a breath, not the old shape written back
 }

@@ -55,6 +55,7 @@ double square(double x) {
 struct SkinPoint {
   Vec3 p, n;
   double hollow = 0;  // 0 on smooth or rounded skin, towards 1 in creases
+  SkinChart chart = SkinChart::Trunk;
 };
 
 class Painter {
@@ -76,7 +77,7 @@ class Painter {
     c = mix(c, scale(look_.flush, 0.72), 0.35 * q.hollow);
     // The face's colours run on past the head's picture into the neck.
     if (q.p.y > s_.headTop.y - s_.head.headHeight - 8.0) c = face(q, c);
-    return c;
+    return underwear(q, c);
   }
 
   Colour eyeball(double alpha, double phi) const {
@@ -126,6 +127,71 @@ class Painter {
   }
 
  private:
+  // Plain knitted underwear: briefs (short-legged on a man), with a bra or
+  // a vest above them as the look has it.
+  Colour underwear(const SkinPoint& q, const Colour& skin) const {
+    if (look_.underwear == Underwear::None || q.chart == SkinChart::Arm ||
+        q.chart == SkinChart::Head || q.chart == SkinChart::Foot)
+      return skin;
+    const Vec3& p = q.p;
+    const double x = std::abs(p.x);
+    const double crotch = s_.trunk.front().y + 1.0;
+    const double hips = s_.pelvis.y, waist = s_.waist.y;
+    double hipWidth = 0;
+    for (const TrunkSection& t : s_.trunk)
+      if (t.y < waist) hipWidth = std::max(hipWidth, t.halfWidth);
+    const double back = texture::smoothstep(-1.0, -6.0, p.z - s_.pelvis.z);  // 1 behind
+    // Briefs: from a band below the waist down to the leg openings, which
+    // rise from the crotch to the side of the hip (less so behind).
+    const double top = hips + 0.35 * (waist - hips) + 1.0 * back;
+    double opening = crotch +
+                     (hips - 1.5 - crotch) * std::clamp((x - 1.5) / (hipWidth - 1.5), 0.0, 1.0) -
+                     4.0 * back * std::clamp((x - 1.0) / 6.0, 0.0, 1.0);
+    if (look_.underwear == Underwear::Boxers) opening = crotch - 7.0;
+    const double edge = 0.25;
+    double cover = texture::smoothstep(opening - edge, opening + edge, p.y) *
+                   (1 - texture::smoothstep(top - edge, top + edge, p.y));
+    double trim = (1 - texture::smoothstep(0.0, 0.9, std::abs(p.y - top))) * 0.5;
+    if (look_.underwear == Underwear::Bra && s_.breastRadii.x > 0) {
+      // Cups over the breasts, a band beneath them right round, straps
+      // over the shoulders.
+      const Vec3 b = s_.breastCentre, r = s_.breastRadii;
+      const Vec3 d{(x - b.x) / (r.x * 1.15), (p.y - b.y) / (r.y * 1.2), (p.z - b.z) / (r.z * 1.6)};
+      const double cupTop = b.y + 0.35 * r.y + 0.35 * (x - b.x);
+      const double cup = (1 - texture::smoothstep(0.95, 1.08, length(d))) *
+                         (1 - texture::smoothstep(cupTop - edge, cupTop + edge, p.y)) *
+                         texture::smoothstep(-3.0, -1.0, p.z - s_.pelvis.z);
+      const double bandLow = b.y - 1.05 * r.y, bandHigh = bandLow + 2.4;
+      const double band = texture::smoothstep(bandLow - edge, bandLow + edge, p.y) *
+                          (1 - texture::smoothstep(bandHigh - edge, bandHigh + edge, p.y));
+      const double strapX =
+          b.x - 1.0 +
+          (s_.shoulderInner.x + 3.5 - (b.x - 1.0)) *
+              std::clamp((p.y - cupTop) / (s_.shoulderInner.y + 3 - cupTop), 0.0, 1.0);
+      const double strap = (1 - texture::smoothstep(0.55, 0.8, std::abs(x - strapX))) *
+                           texture::smoothstep(bandLow, bandLow + 1.0, p.y);
+      const double upper =
+          std::max({cup, band, p.y > cupTop - 2.0 || p.z < s_.pelvis.z - 2.0 ? strap : 0.0});
+      cover = std::max(cover, upper);
+      trim =
+          std::max(trim, 0.5 * (1 - texture::smoothstep(0.0, 0.7, std::abs(p.y - bandLow))) * band);
+    } else if (look_.underwear == Underwear::Vest) {
+      // A vest from the waist to under the arms, on straps.
+      const double vestTop = s_.chestHigh.y - 1.5, vestLow = top - 3.0;
+      const double body = texture::smoothstep(vestLow - edge, vestLow + edge, p.y) *
+                          (1 - texture::smoothstep(vestTop - edge, vestTop + edge, p.y));
+      const double strapX = s_.shoulderInner.x + 1.2;
+      const double strap = (1 - texture::smoothstep(0.7, 0.95, std::abs(x - strapX))) *
+                           texture::smoothstep(vestTop - 1, vestTop, p.y);
+      cover = std::max(cover, std::max(body, strap));
+    }
+    if (cover <= 0) return skin;
+    const double knit = noise3(look_.seed + 71, {p.x / 0.08, p.y / 0.12, p.z / 0.08});
+    Colour fabric = scale(look_.underwearColour, 1 + 0.035 * knit);
+    fabric = scale(fabric, 1 - 0.12 * trim - 0.25 * q.hollow);
+    return mix(skin, fabric, cover);
+  }
+
   // Warmer skin where it is thin or worked: knees, elbows, hands, feet,
   // ears, the tip of the nose.
   double flushAt(const SkinPoint& q) const {
@@ -403,6 +469,8 @@ SkinLook womanLook() {
   l.eyeliner = 0.8;
   l.lidShade = 0.22;
   l.blush = 0.22;
+  l.underwear = Underwear::Bra;
+  l.underwearColour = {226, 214, 206};
   l.seed = 0x5EED0001;
   return l;
 }
@@ -419,6 +487,8 @@ SkinLook girlLook() {
   l.eyeliner = 0.45;
   l.lidShade = 0.08;
   l.blush = 0.3;
+  l.underwear = Underwear::Vest;
+  l.underwearColour = {242, 238, 236};
   l.seed = 0x5EED0002;
   return l;
 }
@@ -437,6 +507,8 @@ SkinLook manLook() {
   l.lidShade = 0.08;
   l.blush = 0.0;
   l.stubble = 0.22;
+  l.underwear = Underwear::Boxers;
+  l.underwearColour = {66, 70, 80};
   l.seed = 0x5EED0003;
   return l;
 }
@@ -458,6 +530,7 @@ SkinPictures paintSkin(const FigureModel& f, const SkinLayout& layout, const Ski
         q.hollow += hollow[tri[k]] * b[k];
       }
       q.n = normalized(q.n);
+      q.chart = layout.chart[t];
       return painter.skin(q);
     });
   }

@@ -14,6 +14,8 @@
 
 namespace vestora::generate {
 
+enum class Underwear { None, Bra, Vest, Boxers };
+
 // How a figure's skin, face and eyes look. Colours are sRGB, 0 to 255.
 struct SkinLook {
   texture::Colour skin;   // the even tone of the skin
@@ -28,6 +30,10 @@ struct SkinLook {
   double lidShade = 0.15;   // warm shade over the upper lid
   double blush = 0.2;       // colour in the cheeks
   double stubble = 0.0;     // the shadow of a shaved beard
+  // The plain underwear painted on: briefs, with a bra or a vest, or
+  // short-legged briefs alone.
+  Underwear underwear = Underwear::None;
+  texture::Colour underwearColour{230, 226, 222};
   std::uint64_t seed = 1;
 };
 SkinLook womanLook();
