@@ -99,7 +99,7 @@ inline constexpr std::array<AccessorySeat, 6> kAccessorySeats = {{
     {"womanshoe3", kShoeSeatWomanShoe3, -0.0218f, 0.0066f, -0.0827f},
     {"GirlShoe", kShoeSeatGirlShoe, 0.051f, 0.0115f, -0.0685f},
     {"GirlHair", kHairSeatGirlHair, -0.0008f, 0.0318f, -0.0015f},
-    {"Bag", kBagSeatVertex, 0.9028f, -0.1115f, 1.7041f},
+    {"Bag", kBagSeatVertex, 0.8533f, -0.0521f, 1.4925f},
 }};
 
 // The hair styles, the man's face, the glasses and the necklace are placed
@@ -124,8 +124,8 @@ inline constexpr std::array<AccessoryFit, 16> kAccessoryFits = {{
     {"ManHair3", -0.0201f, -0.4141f, -0.2861f},
     {"ManFace", -0.0006f, -0.3989f, -0.0072f},
     {"GirlHair", 0.0f, 0.0f, 0.0f},
-    {"Glassess", 0.0f, 0.0502f, 0.1359f},
-    {"necklace", 0.0066f, 0.6033f, -0.2374f},
+    {"Glassess", 0.0f, 0.0501f, 0.1359f},
+    {"necklace", 0.0062f, 0.6033f, -0.2374f},
     {"watch", 0.0f, 0.0f, 0.0f},
 }};
 

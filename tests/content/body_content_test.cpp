@@ -2,6 +2,8 @@
 // and every fixed number sits on its anatomical point in every pose.
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <set>
 #include <sstream>
 #include <unordered_map>
 
@@ -9,6 +11,7 @@
 
 #include "avatar/avatar_table.h"
 #include "avatar/shipped_numbers.h"
+#include "body/figure.h"
 #include "cli/cli.h"
 #include "content/content_fixture.h"
 #include "content/content_images.h"
@@ -168,6 +171,74 @@ TEST(GeneratedBodies, SkinPicturesLieWhereTheDrawingLooksForThem) {
   }
   EXPECT_TRUE(kWomanTextures.eye.empty());
   EXPECT_FALSE(kGirlTextures.eye.empty());
+}
+
+// Every body has hands with fingers: a cut across the middle of the left
+// fingers of the standing figure meets four separate fingers, and the bag
+// pose closes that hand round the bag's handle.
+TEST(GeneratedBodies, HandsHaveFourFingersApartAndTheBagPoseClosesTheHand) {
+  struct Kind {
+    const char* path;
+    generate::FigureShape shape;
+  };
+  for (const Kind& kind : {Kind{kFemalePoses[0], generate::womanShape()},
+                           Kind{"\\model\\ChinaGirl\\Girl.c3d", generate::girlShape()},
+                           Kind{"\\model\\ChinaMale\\Dayou.c3d", generate::manShape()}}) {
+    auto m = loadContentModel(kind.path);
+    ASSERT_TRUE(m.model) << kind.path;
+    const generate::HandFrame h = generate::handFrame(kind.shape, true);
+    // The skin within a slab across the fingers' middle, in pieces joined
+    // by the mesh's edges.
+    const double level = h.palmLength + 0.45 * h.fingerLength;
+    std::vector<int> parent(m.model->vertexCount() + 1, -1);
+    auto inSlab = [&](std::uint32_t v) {
+      const float* p = m.model->vertex(v);
+      const generate::Vec3 q{p[0], p[1], p[2]};
+      return q.x > 0 && std::abs(dot(q - h.wrist, h.along) - level) < 0.6 &&
+             length(q - h.at(0, level, 0)) < h.palmWidth * 2;
+    };
+    for (std::uint32_t v = 1; v <= m.model->vertexCount(); ++v)
+      if (inSlab(v)) parent[v] = static_cast<int>(v);
+    std::function<int(int)> root = [&](int v) {
+      return parent[v] == v ? v : parent[v] = root(parent[v]);
+    };
+    for (const auto& t : m.model->triangles)
+      for (int k = 0; k < 3; ++k) {
+        const std::uint32_t a = t.vindices[k], b = t.vindices[(k + 1) % 3];
+        if (parent[a] >= 0 && parent[b] >= 0)
+          parent[root(static_cast<int>(a))] = root(static_cast<int>(b));
+      }
+    std::set<int> pieces;
+    std::size_t points = 0;
+    for (std::uint32_t v = 1; v <= m.model->vertexCount(); ++v)
+      if (parent[v] >= 0) pieces.insert(root(static_cast<int>(v))), ++points;
+    const int clusters = static_cast<int>(pieces.size());
+    const std::size_t slabSize = points;
+    EXPECT_EQ(clusters, 4) << kind.path << ": " << slabSize << " points across the fingers";
+  }
+  // The bag pose closes the left hand: its middle fingertip comes nearer
+  // its knuckle than in the standing pose (the same vertices in both).
+  const generate::HandFrame h = generate::handFrame(generate::womanShape(), true);
+  auto standing = loadContentModel(kFemalePoses[0]);
+  auto bag = loadContentModel(kFemalePoses[1]);
+  ASSERT_TRUE(standing.model && bag.model);
+  auto nearest = [&](const generate::Vec3& target) {
+    std::uint32_t best = 1;
+    double bestDistance = 1e300;
+    for (std::uint32_t v = 1; v <= standing.model->vertexCount(); ++v) {
+      const float* p = standing.model->vertex(v);
+      const double d = length(generate::Vec3{p[0], p[1], p[2]} - target);
+      if (d < bestDistance) bestDistance = d, best = v;
+    }
+    return best;
+  };
+  const generate::HandFrame::Finger middle = h.finger(1);
+  const std::uint32_t tip = nearest(middle.axis.back()), knuckle = nearest(middle.axis[1]);
+  auto span = [&](const GlmModel& m) {
+    const float *a = m.vertex(tip), *b = m.vertex(knuckle);
+    return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
+  };
+  EXPECT_LT(span(*bag.model), 0.8 * span(*standing.model));
 }
 
 // Every edge of the body surface (all groups but eyes and lashes) is shared

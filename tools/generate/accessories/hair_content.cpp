@@ -190,7 +190,7 @@ void checkStyle(const Head& head, const std::string& name, const HairMesh& mesh,
   auto fail = [&](const std::string& what) {
     throw std::runtime_error("hair: " + name + " " + what);
   };
-  const MeshQuality q = meshQuality(mesh, 1e-7);
+  const MeshQuality q = meshQuality(mesh, kSliverArea);
   if (q.degenerate > 0) fail("has " + std::to_string(q.degenerate) + " degenerate triangles");
   if (q.missingTexcoords > 0) fail("has corners without texture coordinates");
   const ClearanceReport body = bodyClearance(head, mesh, 0.008);

@@ -134,6 +134,17 @@ GlmModel HairMesh::toModel(const std::string& modelName, bool flipV) const {
   return m;
 }
 
+int dropSlivers(HairMesh& mesh, double minimum) {
+  int dropped = 0;
+  for (MeshGroup& g : mesh.groups)
+    dropped += static_cast<int>(std::erase_if(g.triangles, [&](const MeshTriangle& t) {
+      const Vec3 a = mesh.vertices[std::size_t(t.v[0])], b = mesh.vertices[std::size_t(t.v[1])],
+                 c = mesh.vertices[std::size_t(t.v[2])];
+      return !(length(cross(b - a, c - a)) / 2 >= minimum);
+    }));
+  return dropped;
+}
+
 MeshQuality meshQuality(const HairMesh& mesh, double minimum) {
   MeshQuality q;
   q.smallestArea = 1e30;

@@ -70,6 +70,11 @@ struct MeshQuality {
 };
 MeshQuality meshQuality(const HairMesh& mesh, double minimum);
 
+// Triangles smaller than this (square units) count as degenerate.
+inline constexpr double kSliverArea = 1e-7;
+// Removes the triangles whose area is below `minimum`; returns how many.
+int dropSlivers(HairMesh& mesh, double minimum);
+
 // `points` resampled to `count` points evenly spaced along its length.
 std::vector<Vec3> resampleByLength(const std::vector<Vec3>& points, int count);
 double polylineLength(const std::vector<Vec3>& points);

@@ -407,6 +407,8 @@ HairStyle buildHairStyle(const std::string& name, const Head& head, double extra
   s.kind = e.kind;
   s.flipV = name == "GirlHair";
   e.build(s, head, extra);
+  // A strand pinched to nothing where it meets the scalp covers nothing.
+  dropSlivers(s.mesh, kSliverArea);
   // The seat: the vertex right over the body's crown.
   if (e.seat > 0) {
     const Vec3 crown = head.crown();

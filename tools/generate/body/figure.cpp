@@ -23,6 +23,27 @@ Rotation alignY(const Vec3& direction, double twistDegrees = 0) {
   return r * Rotation::about(y, twistDegrees);
 }
 
+// The hand hangs with the palm towards the thigh: a flat palm, four fingers
+// a little apart and gently curled towards the palm, the thumb along the
+// front edge of the palm. Fingers blend narrowly, so that they stay apart.
+void addHand(BodyField& field, const FigureShape& f, bool left) {
+  const ArmShape& arm = f.arm;
+  const HandFrame h = handFrame(f, left);
+  const Part part = left ? Part::ArmLeft : Part::ArmRight;
+  const double palmLength = h.palmLength;
+  // Palm: from the wrist to the knuckles, thinner towards them.
+  field.add(
+      ellipsoid(h.at(0.05 * arm.palmThickness, palmLength * 0.5, 0),
+                {arm.palmThickness, palmLength * 0.58, arm.palmWidth * 0.92}, h.orientation()),
+      part, 1.4);
+  for (int i = 0; i < 4; ++i) {
+    const HandFrame::Finger finger = h.finger(i);
+    field.add(tube(finger.axis, finger.radii), part, 0.3 * h.fingerRadius);
+  }
+  const HandFrame::Finger thumb = h.thumb();
+  field.add(tube(thumb.axis, thumb.radii), part, 0.5 * h.fingerRadius);
+}
+
 void addArm(BodyField& field, const FigureShape& f, bool left) {
   const ArmShape& arm = f.arm;
   auto side = [&](const Vec3& v) { return left ? v : mirrorX(v); };
@@ -42,22 +63,7 @@ void addArm(BodyField& field, const FigureShape& f, bool left) {
            {arm.shoulderRadius, arm.upperArm, arm.lowerUpperArm, arm.elbowRadius, arm.forearm,
             arm.lowerForearm, arm.wristRadius}),
       part, 0.8);
-  // The hand hangs with the palm towards the thigh: thin along x, wide along z.
-  const Vec3 handAxis = tip - w;
-  const Rotation hand = alignY(handAxis);
-  const double handLength = length(handAxis);
-  field.add(
-      ellipsoid(along(w, k, 0.55), {arm.palmThickness, length(k - w) * 0.6, arm.palmWidth}, hand),
-      part, 1.6);
-  field.add(
-      ellipsoid(along(k, tip, 0.35),
-                {arm.palmThickness * 0.8, length(tip - k) * 0.72, arm.palmWidth * 0.88}, hand),
-      part, 1.5);
-  // Thumb along the front edge of the palm.
-  const double inwards = left ? -1 : 1;
-  const Vec3 thumbBase = w + hand * Vec3{0.45 * inwards, -0.2 * handLength, arm.palmWidth * 0.6};
-  const Vec3 thumbTip = w + hand * Vec3{0.9 * inwards, -0.46 * handLength, arm.palmWidth * 0.95};
-  field.add(roundCone(thumbBase, thumbTip, arm.thumbRadius, arm.thumbRadius * 0.8), part, 1.0);
+  addHand(field, f, left);
 }
 
 Primitive legTube(const FigureShape& f, bool left) {
@@ -164,6 +170,77 @@ void addHead(BodyField& field, const FigureShape& f) {
 }
 
 }  // namespace
+
+HandFrame handFrame(const FigureShape& f, bool left) {
+  const ArmShape& arm = f.arm;
+  auto side = [&](const Vec3& v) { return left ? v : mirrorX(v); };
+  HandFrame h;
+  h.wrist = side(arm.wrist);
+  h.along = normalized(side(arm.fingertips) - h.wrist);
+  h.front = normalized(Vec3{0, 0, 1} - h.along * h.along.z);
+  // Towards the body: the palm faces the thigh.
+  h.palm = normalized(cross(h.front, h.along));
+  if (dot(h.palm, side({-1, 0, 0})) < 0) h.palm = -h.palm;
+  h.palmLength = length(side(arm.knuckles) - h.wrist);
+  h.fingerLength = length(side(arm.fingertips) - side(arm.knuckles));
+  h.palmWidth = arm.palmWidth;
+  h.fingerRadius = arm.palmWidth * 0.2;
+  h.thumbRadius = arm.thumbRadius;
+  return h;
+}
+
+Rotation HandFrame::orientation() const {
+  // Local x → palm side, y → along the hand, z → front (thumb side).
+  Rotation r;
+  r.m = {palm.x, along.x, front.x, palm.y, along.y, front.y, palm.z, along.z, front.z};
+  return r;
+}
+
+HandFrame::Finger HandFrame::finger(int i) const {
+  // Index, middle, ring and little finger: across the knuckles from the
+  // thumb's side, their knuckles, lengths, girths and spread.
+  static const double kAcross[4] = {0.64, 0.21, -0.23, -0.64};
+  static const double kKnuckle[4] = {0.97, 1.0, 0.97, 0.9};
+  static const double kLength[4] = {0.9, 1.0, 0.94, 0.74};
+  static const double kGirth[4] = {1.0, 1.04, 0.96, 0.84};
+  static const double kSpread[4] = {5.0, 1.0, -3.0, -8.0};
+  const double r = fingerRadius * kGirth[i], length = fingerLength * kLength[i];
+  const double spread = kSpread[i] * 3.14159265358979323846 / 180;
+  Vec3 direction = along * std::cos(spread) + front * std::sin(spread);
+  const Vec3 knuckle = at(0, palmLength * kKnuckle[i], palmWidth * kAcross[i]);
+  Finger out;
+  out.axis = {knuckle - direction * (r * 1.2), knuckle};
+  out.radii = {r * 1.1, r * 1.05};
+  // Three joints, each bending a little more towards the palm.
+  static const double kBend[3] = {8.0, 14.0, 10.0};
+  static const double kPiece[3] = {0.46, 0.3, 0.24};
+  static const double kRadius[3] = {0.95, 0.87, 0.8};
+  for (int j = 0; j < 3; ++j) {
+    const double b = kBend[j] * 3.14159265358979323846 / 180;
+    direction = normalized(direction * std::cos(b) + palm * std::sin(b));
+    const double piece = length * kPiece[j] - (j == 2 ? r * kRadius[2] : 0.0);
+    out.axis.push_back(out.axis.back() + direction * piece);
+    out.radii.push_back(r * kRadius[j]);
+  }
+  return out;
+}
+
+HandFrame::Finger HandFrame::thumb() const {
+  const double r = thumbRadius;
+  Finger out;
+  // From the root of the thumb at the heel of the hand, out along the
+  // front of the palm, then bending towards the fingers.
+  const Vec3 root = at(0.25 * r, palmLength * 0.22, palmWidth * 0.5);
+  const Vec3 knuckle = at(0.9 * r, palmLength * 0.58, palmWidth * 0.98);
+  Vec3 direction = normalized(along * 0.8 + front * 0.25 + palm * 0.45);
+  const double length = fingerLength * 0.72;
+  const Vec3 middle = knuckle + direction * (length * 0.52);
+  direction = normalized(direction + palm * 0.2);
+  const Vec3 end = middle + direction * (length * 0.48 - r * 0.8);
+  out.axis = {root, knuckle, middle, end};
+  out.radii = {r * 1.25, r * 1.05, r * 0.95, r * 0.85};
+  return out;
+}
 
 Vec3 eyeCentre(const FigureShape& f) {
   return headFrame(f).faceAt(3.05, -11.45, 6.9);

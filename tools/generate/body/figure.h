@@ -101,6 +101,24 @@ BodyField buildField(const FigureShape& figure);
 // Centre of the left eyeball (the right one is its mirror image).
 Vec3 eyeCentre(const FigureShape& figure);
 
+// The frame of a hand: its wrist, the direction to the fingertips, the
+// front (the thumb's side) and the palm's side (towards the thigh), and the
+// axes and radii of its fingers.
+struct HandFrame {
+  Vec3 wrist, along, front, palm;
+  double palmLength = 0, fingerLength = 0, palmWidth = 0, fingerRadius = 0, thumbRadius = 0;
+  // x towards the palm, y along the hand, z towards the front.
+  Vec3 at(double x, double y, double z) const { return wrist + palm * x + along * y + front * z; }
+  Rotation orientation() const;
+  struct Finger {
+    std::vector<Vec3> axis;
+    std::vector<double> radii;
+  };
+  Finger finger(int i) const;  // 0 index … 3 little
+  Finger thumb() const;
+};
+HandFrame handFrame(const FigureShape& figure, bool left);
+
 // A point of the head in the standard head (22.7 cm from chin to crown,
 // the crown at the origin, x to the figure's left, y up, z forward) in
 // which the head's features are placed: `skull` undoes the head's size,

@@ -220,6 +220,67 @@ std::vector<Vec3> withFollowers(const FigureModel& f, const std::vector<Vec3>& r
   return all;
 }
 
+namespace {
+
+// Distance from p to a polyline, and the index of the segment nearest it.
+double toPolyline(const std::vector<Vec3>& line, const Vec3& p, int& segment) {
+  double best = 1e300;
+  for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+    const Vec3 d = line[i + 1] - line[i];
+    const double t = std::clamp(dot(p - line[i], d) / dot(d, d), 0.0, 1.0);
+    const double distance = length(p - (line[i] + d * t));
+    if (distance < best) best = distance, segment = static_cast<int>(i);
+  }
+  return best;
+}
+
+}  // namespace
+
+std::vector<Vec3> withFingersCurled(const FigureModel& f, const std::vector<Vec3>& positions,
+                                    bool left, double grip) {
+  std::vector<Vec3> out = positions;
+  const HandFrame h = handFrame(f.shape, left);
+  std::vector<HandFrame::Finger> fingers;
+  for (int i = 0; i < 4; ++i) fingers.push_back(h.finger(i));
+  fingers.push_back(h.thumb());
+  // Bend at each joint of a finger (degrees, at full grip); the thumb's
+  // first point is its root in the palm, which stays.
+  static const double kFingerBend[4] = {0, 55, 65, 35};
+  static const double kThumbBend[4] = {0, 15, 25, 0};
+  const Part part = left ? Part::ArmLeft : Part::ArmRight;
+  for (int v = 0; v < f.bodyVertices(); ++v) {
+    if (f.parts[v] != part) continue;
+    const Vec3 p = f.body.positions[v];  // the rest shape decides the finger
+    if (dot(p - h.wrist, h.along) < h.palmLength * 0.6) continue;
+    int which = -1, segment = 0;
+    double nearest = 1e300;
+    for (int i = 0; i < 5; ++i) {
+      int s = 0;
+      const double d = toPolyline(fingers[i].axis, p, s) / fingers[i].radii[std::size_t(s)];
+      if (d < nearest) nearest = d, which = i, segment = s;
+    }
+    if (which < 0 || nearest > 2.2) continue;
+    const HandFrame::Finger& finger = fingers[std::size_t(which)];
+    const double* bend = which < 4 ? kFingerBend : kThumbBend;
+    // The joints from the tip back: each turns what lies beyond it about
+    // the axis across the finger, fully a little past the joint.
+    Vec3 q = positions[std::size_t(v)];
+    const double r = finger.radii[std::size_t(segment)];
+    for (int j = static_cast<int>(finger.axis.size()) - 2; j >= 1; --j) {
+      const Vec3 joint = finger.axis[std::size_t(j)];
+      const Vec3 dir = normalized(finger.axis[std::size_t(j) + 1] - joint);
+      const double past = dot(p - joint, dir);
+      const double weight = smoothstep(-0.6 * r, 0.6 * r, past);
+      if (weight <= 0) continue;
+      const Vec3 across = normalized(cross(dir, h.palm));
+      const Rotation turn = Rotation::about(across, bend[j] * grip * weight);
+      q = Motion::rotateAbout(joint + (positions[std::size_t(v)] - p), turn) * q;
+    }
+    out[std::size_t(v)] = q;
+  }
+  return out;
+}
+
 GlmModel toGlmModel(const FigureModel& f, const std::vector<Vec3>& positions,
                     const ModelNaming& naming, const SkinLayout& layout) {
   GlmModel m;

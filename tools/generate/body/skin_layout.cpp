@@ -264,7 +264,8 @@ std::array<ChartAxis, static_cast<int>(SkinChart::Count)> chartAxes(const Figure
 }
 
 bool rightSide(SkinChart chart, const Vec3& centroid) {
-  return (chart == SkinChart::Arm || chart == SkinChart::Leg || chart == SkinChart::Foot) &&
+  return (chart == SkinChart::Arm || chart == SkinChart::Hand || chart == SkinChart::Leg ||
+          chart == SkinChart::Foot) &&
          centroid.x < 0;
 }
 
@@ -276,6 +277,8 @@ const char* skinChartName(SkinChart chart) {
       return "trunk";
     case SkinChart::Arm:
       return "arm";
+    case SkinChart::Hand:
+      return "hand";
     case SkinChart::Leg:
       return "leg";
     case SkinChart::Foot:
@@ -312,9 +315,12 @@ SkinLayout layoutSkin(const FigureModel& f, bool eyePictureOfItsOwn) {
         static_cast<Part>(std::max_element(votes.begin(), votes.end()) - votes.begin());
     switch (part) {
       case Part::ArmLeft:
-      case Part::ArmRight:
-        layout.chart[t] = SkinChart::Arm;
+      case Part::ArmRight: {
+        // Beyond the wrist, the hand with its fingers.
+        const HandFrame h = handFrame(s, part == Part::ArmLeft);
+        layout.chart[t] = dot(c - h.wrist, h.along) > 0.5 ? SkinChart::Hand : SkinChart::Arm;
         break;
+      }
       case Part::LegLeft:
       case Part::LegRight:
         layout.chart[t] = c.y < s.leg.ankle.y - 0.5 ? SkinChart::Foot : SkinChart::Leg;
@@ -337,6 +343,11 @@ SkinLayout layoutSkin(const FigureModel& f, bool eyePictureOfItsOwn) {
       return chart != o.chart ? chart < o.chart : kind < o.kind;
     }
   };
+  // The boxes the foot and the hand are projected onto: the world's axes,
+  // and the left hand's own (the palm's side, along it, its front).
+  const std::array<Vec3, 3> footBox{Vec3{1, 0, 0}, Vec3{0, 1, 0}, Vec3{0, 0, 1}};
+  const HandFrame leftHand = handFrame(s, true);
+  const std::array<Vec3, 3> handBox{leftHand.palm, leftHand.along, leftHand.front};
   std::map<PieceKey, int> pieceIndex;
   std::vector<PieceKey> pieces;
   std::vector<std::vector<int>> members;
@@ -352,11 +363,13 @@ SkinLayout layoutSkin(const FigureModel& f, bool eyePictureOfItsOwn) {
     const Vec3 n = normalized(cross(local[t][1] - local[t][0], local[t][2] - local[t][0])) *
                    (mirror ? -1.0 : 1.0);
     int kind = 0;
-    if (chart == SkinChart::Foot) {
-      const double ax = std::abs(n.x), ay = std::abs(n.y), az = std::abs(n.z);
-      kind = 3 + (ax >= ay && ax >= az ? (n.x > 0 ? 0 : 1)
-                  : ay >= az           ? (n.y > 0 ? 2 : 3)
-                                       : (n.z > 0 ? 4 : 5));
+    if (chart == SkinChart::Foot || chart == SkinChart::Hand) {
+      const std::array<Vec3, 3>& box = chart == SkinChart::Hand ? handBox : footBox;
+      const double ax = dot(n, box[0]), ay = dot(n, box[1]), az = dot(n, box[2]);
+      const double bx = std::abs(ax), by = std::abs(ay), bz = std::abs(az);
+      kind = 3 + (bx >= by && bx >= bz ? (ax > 0 ? 0 : 1)
+                  : by >= bz           ? (ay > 0 ? 2 : 3)
+                                       : (az > 0 ? 4 : 5));
     } else {
       const ChartAxis& axis = axes[static_cast<int>(chart)];
       const double along = dot(n, axisDirection(axis));
@@ -450,10 +463,10 @@ SkinLayout layoutSkin(const FigureModel& f, bool eyePictureOfItsOwn) {
         view = key.kind == 1 ? -tangent : tangent;
         right = normalized(axis.front - tangent * dot(axis.front, tangent));
       } else {
-        static const Vec3 sides[6] = {{1, 0, 0},  {-1, 0, 0}, {0, 1, 0},
-                                      {0, -1, 0}, {0, 0, 1},  {0, 0, -1}};
-        view = sides[key.kind - 3];
-        right = std::abs(view.y) > 0.5 ? Vec3{1, 0, 0} : Vec3{0, 1, 0};
+        const std::array<Vec3, 3>& box = key.chart == SkinChart::Hand ? handBox : footBox;
+        const int side = key.kind - 3;
+        view = box[side / 2] * (side % 2 == 0 ? 1.0 : -1.0);
+        right = side / 2 == 1 ? box[0] : box[1];
       }
       const Vec3 upward = cross(view, right);
       for (int t : members[p]) {

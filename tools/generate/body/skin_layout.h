@@ -1,5 +1,5 @@
 // Where every point of a figure's skin lies in its pictures: the body's
-// charts (trunk, arm, leg, foot) unrolled round their own axes and packed
+// charts (trunk, arm, leg; hand and foot laid flat) unrolled round their own axes and packed
 // into the body picture, the head unrolled round its vertical axis into the
 // head picture, and the eyeballs mapped onto a disc in the head picture or
 // in a picture of their own.
@@ -28,7 +28,7 @@ struct Uv {
 
 enum class SkinPicture : std::uint8_t { Body, Head, Eye };
 
-enum class SkinChart : std::uint8_t { Trunk, Arm, Leg, Foot, Head, Count };
+enum class SkinChart : std::uint8_t { Trunk, Arm, Hand, Leg, Foot, Head, Count };
 const char* skinChartName(SkinChart chart);
 
 struct SkinLayout {

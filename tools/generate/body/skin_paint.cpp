@@ -62,6 +62,7 @@ class Painter {
  public:
   Painter(const FigureModel& f, const SkinLook& look) : f_(f), s_(f.shape), look_(look) {
     leftEye_ = eyeCentre(s_);
+    leftHand_ = handFrame(s_, true);
   }
 
   Colour skin(const SkinPoint& q) const {
@@ -75,6 +76,7 @@ class Painter {
     c = mix(c, look_.flush, flushAt(q));
     // Creases and hollows are a little darker and warmer.
     c = mix(c, scale(look_.flush, 0.72), 0.35 * q.hollow);
+    if (q.chart == SkinChart::Hand) c = nails(q, c);
     // The face's colours run on past the head's picture into the neck.
     if (q.p.y > s_.headTop.y - s_.head.headHeight - 8.0) c = face(q, c);
     return underwear(q, c);
@@ -127,11 +129,42 @@ class Painter {
   }
 
  private:
+  // Nails on the backs of the fingertips and the thumb: pale pink, whiter
+  // at the free edge.
+  Colour nails(const SkinPoint& q, const Colour& skin) const {
+    const Vec3 p = q.p.x >= 0 ? q.p : mirrorX(q.p), n = q.p.x >= 0 ? q.n : mirrorX(q.n);
+    const HandFrame& h = leftHand_;
+    double nail = 0, edge = 0;
+    for (int i = 0; i < 5; ++i) {
+      const HandFrame::Finger finger = i < 4 ? h.finger(i) : h.thumb();
+      const std::size_t last = finger.axis.size() - 1;
+      const Vec3 tip = finger.axis[last];
+      const Vec3 dir = normalized(tip - finger.axis[last - 1]);
+      const double r = finger.radii[last];
+      const Vec3 back = normalized(-h.palm - dir * dot(-h.palm, dir));
+      const Vec3 d = p - tip;
+      const double behind = -dot(d, dir),
+                   across = length(d - dir * dot(d, dir) - back * dot(d, back));
+      const double onBack = texture::smoothstep(0.35, 0.6, dot(n, back));
+      const double inside = texture::smoothstep(1.9 * r, 1.6 * r, behind) *
+                            texture::smoothstep(-0.8 * r, -0.5 * r, behind) *
+                            texture::smoothstep(0.75 * r, 0.6 * r, across) * onBack;
+      if (inside > nail) {
+        nail = inside;
+        edge = texture::smoothstep(0.1 * r, -0.15 * r, behind);
+      }
+    }
+    if (nail <= 0) return skin;
+    Colour c = mix(skin, Colour{238, 196, 190}, 0.75);
+    c = mix(c, Colour{246, 236, 228}, 0.5 * edge);
+    return mix(skin, c, nail);
+  }
+
   // Plain knitted underwear: briefs (short-legged on a man), with a bra or
   // a vest above them as the look has it.
   Colour underwear(const SkinPoint& q, const Colour& skin) const {
     if (look_.underwear == Underwear::None || q.chart == SkinChart::Arm ||
-        q.chart == SkinChart::Head || q.chart == SkinChart::Foot)
+        q.chart == SkinChart::Hand || q.chart == SkinChart::Head || q.chart == SkinChart::Foot)
       return skin;
     const Vec3& p = q.p;
     const double x = std::abs(p.x);
@@ -328,6 +361,7 @@ class Painter {
   const FigureShape& s_;
   SkinLook look_;
   Vec3 leftEye_;
+  HandFrame leftHand_;
 };
 
 // How hollow the skin is at each body vertex: the offset of its ring's

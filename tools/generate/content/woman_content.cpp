@@ -20,10 +20,14 @@ constexpr double kDefaultHeight = 174.7332;
 constexpr double kDefaultWeightKey = 111.5 * 164.931 / 174.7;
 constexpr std::string_view kFolder = "\\model\\ChinaFemale\\";
 
-std::string path(std::string_view name) { return std::string(kFolder) + std::string(name); }
+std::string path(std::string_view name) {
+  return std::string(kFolder) + std::string(name);
+}
 
 // Girths follow the square root of the weight at a given height.
-double fatForWeightKey(double key) { return std::sqrt(key / kDefaultWeightKey) - 1.0; }
+double fatForWeightKey(double key) {
+  return std::sqrt(key / kDefaultWeightKey) - 1.0;
+}
 
 // ---- poses ----
 Pose bagPose() {
@@ -78,48 +82,68 @@ struct RegionSpec {
   std::function<bool(const Vec3& centroid, Part part)> keep;
 };
 
-std::string regionFile(const FigureModel& f, const std::vector<Vec3>& positions, const BodyLevels& l,
-                       const Unitization& u) {
+std::string regionFile(const FigureModel& f, const std::vector<Vec3>& positions,
+                       const BodyLevels& l, const Unitization& u) {
   const FigureShape& s = f.shape;
   auto trunk = [](Part p) { return p == Part::Torso; };
-  auto trunkOrLegs = [](Part p) { return p == Part::Torso || p == Part::LegLeft || p == Part::LegRight; };
+  auto trunkOrLegs = [](Part p) {
+    return p == Part::Torso || p == Part::LegLeft || p == Part::LegRight;
+  };
   auto legs = [](Part p) { return p == Part::LegLeft || p == Part::LegRight; };
   auto band = [](double y, double lo, double hi) { return y >= lo && y <= hi; };
   const double neckBase = s.neckBase.y;
   const std::vector<RegionSpec> regions = {
-      {" Chest", [&](const Vec3& c, Part p) { return trunk(p) && band(c.y, l.underBust - 4, l.bust + 8); }},
-      {" ChestBase", [&](const Vec3& c, Part p) { return trunk(p) && band(c.y, l.underBust - 5, l.underBust + 4); }},
-      {" Waist", [&](const Vec3& c, Part p) { return trunk(p) && band(c.y, l.waist - 5, l.waist + 5); }},
-      {" WaistAbdomen", [&](const Vec3& c, Part p) { return trunk(p) && band(c.y, l.abdomen - 5, l.abdomen + 4); }},
-      {" HipBase", [&](const Vec3& c, Part p) { return trunkOrLegs(p) && band(c.y, std::max(l.hip - 6, l.crotch + 1), l.hip + 6); }},
-      {" Buttocks", [&](const Vec3& c, Part p) {
+      {" Chest",
+       [&](const Vec3& c, Part p) { return trunk(p) && band(c.y, l.underBust - 4, l.bust + 8); }},
+      {" ChestBase",
+       [&](const Vec3& c, Part p) {
+         return trunk(p) && band(c.y, l.underBust - 5, l.underBust + 4);
+       }},
+      {" Waist",
+       [&](const Vec3& c, Part p) { return trunk(p) && band(c.y, l.waist - 5, l.waist + 5); }},
+      {" WaistAbdomen",
+       [&](const Vec3& c, Part p) { return trunk(p) && band(c.y, l.abdomen - 5, l.abdomen + 4); }},
+      {" HipBase",
+       [&](const Vec3& c, Part p) {
+         return trunkOrLegs(p) && band(c.y, std::max(l.hip - 6, l.crotch + 1), l.hip + 6);
+       }},
+      {" Buttocks",
+       [&](const Vec3& c, Part p) {
          return trunkOrLegs(p) && c.z < s.pelvis.z && band(c.y, l.crotch - 4, l.hip + 6);
        }},
       // The legs and the lower trunk up to the waist: the pattern lifts the
       // middle rows, so the crotch rises while the floor and the waist stay.
       {" Inseam", [&](const Vec3& c, Part p) { return trunkOrLegs(p) && c.y <= l.waist; }},
-      {" Thigh", [&](const Vec3& c, Part p) { return legs(p) && band(c.y, l.midThigh - 4, l.crotch + 1); }},
-      {" Calf", [&](const Vec3& c, Part p) { return legs(p) && band(c.y, l.calf - 9, l.calf + 7); }},
-      {" Knee", [&](const Vec3& c, Part p) { return legs(p) && band(c.y, l.knee - 5, l.knee + 5); }},
-      {" NeckBase", [&](const Vec3& c, Part p) {
+      {" Thigh",
+       [&](const Vec3& c, Part p) { return legs(p) && band(c.y, l.midThigh - 4, l.crotch + 1); }},
+      {" Calf",
+       [&](const Vec3& c, Part p) { return legs(p) && band(c.y, l.calf - 9, l.calf + 7); }},
+      {" Knee",
+       [&](const Vec3& c, Part p) { return legs(p) && band(c.y, l.knee - 5, l.knee + 5); }},
+      {" NeckBase",
+       [&](const Vec3& c, Part p) {
          return (p == Part::Neck || p == Part::Torso) && band(c.y, neckBase - 5, neckBase + 7) &&
                 std::abs(c.x) < s.neckRadiusBottom + 0.8;
        }},
-      {" LeftCollar", [&](const Vec3& c, Part p) {
+      {" LeftCollar",
+       [&](const Vec3& c, Part p) {
          return (p == Part::Torso || p == Part::Neck || p == Part::ArmLeft) && c.x > 3 &&
                 band(c.y, s.arm.shoulder.y - 6, neckBase + 3) && c.x < s.arm.shoulder.x + 6;
        }},
-      {" RightCollar", [&](const Vec3& c, Part p) {
+      {" RightCollar",
+       [&](const Vec3& c, Part p) {
          return (p == Part::Torso || p == Part::Neck || p == Part::ArmRight) && c.x < -3 &&
                 band(c.y, s.arm.shoulder.y - 6, neckBase + 3) && c.x > -s.arm.shoulder.x - 6;
        }},
   };
   // Every vertex of the model, so that the faces' numbers are the body's.
-  std::string out = "# Regions of the body editor: groups of body faces, vertex numbers of the body\n";
+  std::string out =
+      "# Regions of the body editor: groups of body faces, vertex numbers of the body\n";
   char line[128];
   const auto normal = normalised(positions, u);
   for (std::size_t v = 1; v < normal.size() / 3; ++v) {
-    std::snprintf(line, sizeof line, "v %f %f %f\n", normal[3 * v], normal[3 * v + 1], normal[3 * v + 2]);
+    std::snprintf(line, sizeof line, "v %f %f %f\n", normal[3 * v], normal[3 * v + 1],
+                  normal[3 * v + 2]);
     out += line;
   }
   for (const RegionSpec& r : regions) {
@@ -139,7 +163,8 @@ std::string regionFile(const FigureModel& f, const std::vector<Vec3>& positions,
 }
 
 // ---- idle animation ----
-std::vector<std::vector<float>> breathingFrames(const FigureModel& f, const BodyLevels& l, const Unitization& u) {
+std::vector<std::vector<float>> breathingFrames(const FigureModel& f, const BodyLevels& l,
+                                                const Unitization& u) {
   const Mesh& m = f.body;
   const auto normals = vertexNormals(m);
   const FigureShape& s = f.shape;
@@ -150,7 +175,8 @@ std::vector<std::vector<float>> breathingFrames(const FigureModel& f, const Body
     if (f.parts[v] != Part::Torso && f.parts[v] != Part::Neck) continue;
     const Vec3& p = m.positions[v];
     const double front = smoothstep(-6, 6, p.z - s.waist.z);
-    const double chest = smoothstep(l.waist, l.underBust, p.y) * (1 - smoothstep(s.shoulderCentre.y - 4, s.neckBase.y + 2, p.y));
+    const double chest = smoothstep(l.waist, l.underBust, p.y) *
+                         (1 - smoothstep(s.shoulderCentre.y - 4, s.neckBase.y + 2, p.y));
     const double belly = std::exp(-std::pow((p.y - l.abdomen) / 7.0, 2));
     const double out = 0.32 * chest * (0.4 + 0.6 * front) + 0.38 * belly * front;
     full[v] = normals[v] * out + Vec3{0, 0.18 * chest, 0};
@@ -196,7 +222,8 @@ std::vector<std::vector<float>> blinkFrames(const FigureModel& f, const Unitizat
   return frames;
 }
 
-void writeShapeTable(ContentRoot& root, std::string_view tablePath, const std::vector<ShapeTableRecord>& records) {
+void writeShapeTable(ContentRoot& root, std::string_view tablePath,
+                     const std::vector<ShapeTableRecord>& records) {
   auto bytes = encodeShapeTable(records);
   if (!bytes) throw std::runtime_error(std::string(tablePath) + ": " + bytes.error().what);
   root.write(tablePath, bytes.value());
@@ -241,17 +268,18 @@ void generateWoman(ContentRoot& root, Manifest& manifest) {
     const char* model;
     const char* offsets;
     Pose pose;
+    double grip = 0;  // how far the left hand closes (round the bag's handle)
   };
-  const PoseFile poses[] = {{"nv_BagPose.c3d", "nv_BagPose.dif", bagPose()},
+  const PoseFile poses[] = {{"nv_BagPose.c3d", "nv_BagPose.dif", bagPose(), 0.85},
                             {"nv_WalkPose.c3d", "nv_WalkPose.dif", walkPose()},
                             {"nv_StandPose.c3d", "nv_StandPose.dif", standPose()}};
   const std::vector<float> standard = normalised(rest, u);
   for (const PoseFile& p : poses) {
-    auto posed = posedPositions(f, p.pose, rest);
+    auto posed = posedPositions(f, p.pose, withFingersCurled(f, rest, true, p.grip));
     standOnRightFoot(posed, kWomanFootLowest);
     ModelLoader poseLoader = loader;
     poseLoader.midShape = asOneBased(posed);
-    auto posedLow = posedPositions(f, p.pose, low);
+    auto posedLow = posedPositions(f, p.pose, withFingersCurled(f, low, true, p.grip));
     standOnRightFoot(posedLow, kWomanFootLowest);
     poseLoader.lowShape = asOneBased(posedLow);
     GlmModel posedModel = model;
@@ -285,9 +313,9 @@ void generateWoman(ContentRoot& root, Manifest& manifest) {
     Manifest entry;
     entry["key"] = key;
     entry["file"] = file;
-    entry["dimensions"] = dimensionsJson(tailorMeasures(scaledBody, scaledShape, levelsHere,
-                                                        kWomanShoulderLeft, kWomanShoulderRight, kWomanCrotch,
-                                                        kWomanCrotchFloor));
+    entry["dimensions"] =
+        dimensionsJson(tailorMeasures(scaledBody, scaledShape, levelsHere, kWomanShoulderLeft,
+                                      kWomanShoulderRight, kWomanCrotch, kWomanCrotchFloor));
     heights.push_back(entry);
   }
   writeShapeTable(root, path("HeightPlot.plt"), heightTable);
@@ -297,8 +325,9 @@ void generateWoman(ContentRoot& root, Manifest& manifest) {
   // levels; the keys in between interpolate them.
   std::vector<double> fatLevels = {-0.22, -0.15, -0.08, 0.0, 0.07, 0.14, 0.21, 0.27};
   std::vector<std::vector<Vec3>> fitted;
-  for (double fat : fatLevels) fitted.push_back(fat == 0.0 ? std::vector<Vec3>(rest.begin(), rest.begin() + f.bodyVertices())
-                                                           : projectBody(f, withFat(f.shape, fat)));
+  for (double fat : fatLevels)
+    fitted.push_back(fat == 0.0 ? std::vector<Vec3>(rest.begin(), rest.begin() + f.bodyVertices())
+                                : projectBody(f, withFat(f.shape, fat)));
   auto bodyAtFat = [&](double fat) {
     std::size_t i = 0;
     while (i + 2 < fatLevels.size() && fat > fatLevels[i + 1]) ++i;
@@ -328,11 +357,13 @@ void generateWoman(ContentRoot& root, Manifest& manifest) {
   for (int month = 1; month <= 10; ++month) {
     std::vector<float> offsets(standard.size(), 0.0f);
     if (month > 1) {
-      const auto moved = normalised(withFollowers(f, rest, projectBody(f, withPregnancy(f.shape, month))), u);
+      const auto moved =
+          normalised(withFollowers(f, rest, projectBody(f, withPregnancy(f.shape, month))), u);
       for (std::size_t i = 3; i < moved.size(); ++i) offsets[i] = moved[i] - standard[i];
     }
     for (std::size_t v = 1; v < offsets.size() / 3; ++v) offsets[3 * v + 1] += 0.55f;
-    root.write("\\model\\Pregnancy\\yunfu." + std::to_string(month) + ".bnm", encodeVertexSet(offsets));
+    root.write("\\model\\Pregnancy\\yunfu." + std::to_string(month) + ".bnm",
+               encodeVertexSet(offsets));
   }
 
   root.writeText(path("WomanWholeGroup.grp"), regionFile(f, rest, l, u));
@@ -344,23 +375,31 @@ void generateWoman(ContentRoot& root, Manifest& manifest) {
     return [=](int, const Vec3& p, Part q) { return q == part && p.y >= lo && p.y <= hi; };
   };
   const double knee = s.leg.knee.y, elbow = s.arm.elbow.y, shoulder = s.arm.shoulder.y;
-  writeVertexGroup(root, path("SK\\LeftThigh.grp"), f, limb(Part::LegLeft, knee, l.crotch + 4), "left thigh");
-  writeVertexGroup(root, path("SK\\RightThigh.grp"), f, limb(Part::LegRight, knee, l.crotch + 4), "right thigh");
+  writeVertexGroup(root, path("SK\\LeftThigh.grp"), f, limb(Part::LegLeft, knee, l.crotch + 4),
+                   "left thigh");
+  writeVertexGroup(root, path("SK\\RightThigh.grp"), f, limb(Part::LegRight, knee, l.crotch + 4),
+                   "right thigh");
   writeVertexGroup(root, path("SK\\LeftShin.grp"), f, limb(Part::LegLeft, 0, knee), "left shin");
   writeVertexGroup(root, path("SK\\RightShin.grp"), f, limb(Part::LegRight, 0, knee), "right shin");
-  writeVertexGroup(root, path("SK\\Chest.grp"), f, limb(Part::Torso, l.waist, s.neckBase.y), "chest");
+  writeVertexGroup(root, path("SK\\Chest.grp"), f, limb(Part::Torso, l.waist, s.neckBase.y),
+                   "chest");
   auto shoulderGroup = [&](double side) {
     const Vec3 joint{side * s.arm.shoulder.x, s.arm.shoulder.y, s.arm.shoulder.z};
     return [=](int, const Vec3& p, Part) { return length(p - joint) < 9.0; };
   };
   writeVertexGroup(root, path("SK\\LeftShoulder.grp"), f, shoulderGroup(1), "left shoulder");
   writeVertexGroup(root, path("SK\\RightShoulder.grp"), f, shoulderGroup(-1), "right shoulder");
-  writeVertexGroup(root, path("SK\\LeftArm.grp"), f, limb(Part::ArmLeft, elbow, shoulder + 5), "left upper arm");
-  writeVertexGroup(root, path("SK\\RightArm.grp"), f, limb(Part::ArmRight, elbow, shoulder + 5), "right upper arm");
-  writeVertexGroup(root, path("SK\\LeftForeArm.grp"), f, limb(Part::ArmLeft, 0, elbow), "left forearm and hand");
-  writeVertexGroup(root, path("SK\\RightForeArm.grp"), f, limb(Part::ArmRight, 0, elbow), "right forearm and hand");
-  writeVertexGroup(root, path("DisAABBWomanHead.grp"), f,
-                   [](int, const Vec3&, Part q) { return q == Part::Head; }, "head, eyes and lashes", true);
+  writeVertexGroup(root, path("SK\\LeftArm.grp"), f, limb(Part::ArmLeft, elbow, shoulder + 5),
+                   "left upper arm");
+  writeVertexGroup(root, path("SK\\RightArm.grp"), f, limb(Part::ArmRight, elbow, shoulder + 5),
+                   "right upper arm");
+  writeVertexGroup(root, path("SK\\LeftForeArm.grp"), f, limb(Part::ArmLeft, 0, elbow),
+                   "left forearm and hand");
+  writeVertexGroup(root, path("SK\\RightForeArm.grp"), f, limb(Part::ArmRight, 0, elbow),
+                   "right forearm and hand");
+  writeVertexGroup(
+      root, path("DisAABBWomanHead.grp"), f,
+      [](int, const Vec3&, Part q) { return q == Part::Head; }, "head, eyes and lashes", true);
 
   {
     auto bytes = encodeAnimation(101, breathingFrames(f, l, u));
@@ -376,8 +415,9 @@ void generateWoman(ContentRoot& root, Manifest& manifest) {
   woman["bodyVertices"] = f.bodyVertices();
   woman["triangles"] = model.triangleCount();
   woman["unitScale"] = u.scale;
-  woman["dimensions"] = dimensionsJson(tailorMeasures(f.body, f.shape, l, kWomanShoulderLeft, kWomanShoulderRight,
-                                                      kWomanCrotch, kWomanCrotchFloor));
+  woman["dimensions"] =
+      dimensionsJson(tailorMeasures(f.body, f.shape, l, kWomanShoulderLeft, kWomanShoulderRight,
+                                    kWomanCrotch, kWomanCrotchFloor));
   woman["heightSets"] = heights;
   manifest["woman"] = woman;
 }
