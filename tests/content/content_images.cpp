@@ -29,7 +29,8 @@ struct JpegJob {
   JpegErrors errors;
 };
 
-bool decompress(JpegJob* job, const std::vector<std::uint8_t>& bytes, Image* image) {
+bool decompress(JpegJob* job, const std::vector<std::uint8_t>& bytes, bool ownColours,
+                Image* image) {
   job->cinfo.err = jpeg_std_error(&job->errors.manager);
   job->errors.manager.error_exit = onJpegError;
   if (setjmp(job->errors.jump)) {
@@ -39,15 +40,15 @@ bool decompress(JpegJob* job, const std::vector<std::uint8_t>& bytes, Image* ima
   jpeg_create_decompress(&job->cinfo);
   jpeg_mem_src(&job->cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
   jpeg_read_header(&job->cinfo, TRUE);
-  job->cinfo.out_color_space = JCS_RGB;
+  if (!ownColours) job->cinfo.out_color_space = JCS_RGB;
   jpeg_start_decompress(&job->cinfo);
   image->width = static_cast<int>(job->cinfo.output_width);
   image->height = static_cast<int>(job->cinfo.output_height);
-  image->channels = 3;
-  image->pixels.resize(static_cast<std::size_t>(image->width) * image->height * 3);
+  image->channels = job->cinfo.output_components;
+  image->pixels.resize(static_cast<std::size_t>(image->width) * image->height * image->channels);
   while (job->cinfo.output_scanline < job->cinfo.output_height) {
-    JSAMPROW row =
-        &image->pixels[static_cast<std::size_t>(job->cinfo.output_scanline) * image->width * 3];
+    JSAMPROW row = &image->pixels[static_cast<std::size_t>(job->cinfo.output_scanline) *
+                                  image->width * image->channels];
     jpeg_read_scanlines(&job->cinfo, &row, 1);
   }
   jpeg_finish_decompress(&job->cinfo);
@@ -94,10 +95,11 @@ Image decodePng(const std::vector<std::uint8_t>& bytes) {
   return image;
 }
 
-Image decodeJpeg(const std::vector<std::uint8_t>& bytes) {
+Image decodeJpeg(const std::vector<std::uint8_t>& bytes, bool ownColours) {
   Image image;
   JpegJob job{};
-  if (bytes.empty() || !decompress(&job, bytes, &image)) image = Image{0, 0, 0, {}, "bad JPEG"};
+  if (bytes.empty() || !decompress(&job, bytes, ownColours, &image))
+    image = Image{0, 0, 0, {}, "bad JPEG"};
   return image;
 }
 

@@ -29,7 +29,8 @@ std::vector<std::uint8_t> readBytes(const std::string& path);
 // RGBA; anything else is a fault.
 Image decodePng(const std::vector<std::uint8_t>& bytes);
 
-// A JPEG as RGB; a broken file is a fault.
-Image decodeJpeg(const std::vector<std::uint8_t>& bytes);
+// A JPEG as RGB, or in the file's own colour space (one channel for a
+// greyscale file) when `ownColours`; a broken file is a fault.
+Image decodeJpeg(const std::vector<std::uint8_t>& bytes, bool ownColours = false);
 
 }  // namespace vestora::testing

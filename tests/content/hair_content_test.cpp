@@ -3,16 +3,9 @@
 // alpha pairs of one size (the girl's a 32-bit TGA with holes); every style
 // has its wardrobe thumbnail; and each style, put on by the program, sits on
 // its body's head.
-#include <cstddef>
-#include <cstdio>
-
-// jpeglib.h needs FILE and size_t declared before it.
-#include <jpeglib.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <csetjmp>
 #include <memory>
 #include <set>
 #include <string>
@@ -24,6 +17,7 @@
 #include "avatar/avatar.h"
 #include "avatar/shipped_numbers.h"
 #include "content/content_fixture.h"
+#include "content/content_images.h"
 #include "content/generated.h"
 #include "platform/file_io.h"
 
@@ -69,66 +63,13 @@ const std::array<const char*, 2> kPairs[] = {
     {"longblacktx.jpg", "longblacktr.jpg"}, {"ReiHairTX.jpg", "ReiHairTR.jpg"},
 };
 
-std::vector<std::uint8_t> readBytes(const std::string& path) {
-  auto bytes = readFileBytes(path);
-  EXPECT_TRUE(bytes.ok()) << path << ": " << (bytes.ok() ? "" : bytes.error().message());
-  return bytes.ok() ? bytes.value() : std::vector<std::uint8_t>{};
-}
+using Picture = testing::Image;
+using testing::readBytes;
 
-// ---- pictures --------------------------------------------------------------
-
-struct Picture {
-  int width = 0, height = 0, channels = 0;
-  std::vector<std::uint8_t> pixels;  // top row first, `channels` bytes each
-  bool ok = false;
-};
-
-struct JpegErrors {
-  jpeg_error_mgr manager;
-  std::jmp_buf jump;
-};
-
-void onJpegError(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
-}
-
-struct JpegJob {
-  jpeg_decompress_struct cinfo;
-  JpegErrors errors;
-};
-
-// Decodes in the file's own colour space: one channel for a greyscale file.
-bool decompress(JpegJob* job, const std::vector<std::uint8_t>& bytes, Picture* out) {
-  job->cinfo.err = jpeg_std_error(&job->errors.manager);
-  job->errors.manager.error_exit = onJpegError;
-  if (setjmp(job->errors.jump)) {
-    jpeg_destroy_decompress(&job->cinfo);
-    return false;
-  }
-  jpeg_create_decompress(&job->cinfo);
-  jpeg_mem_src(&job->cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
-  jpeg_read_header(&job->cinfo, TRUE);
-  jpeg_start_decompress(&job->cinfo);
-  out->width = static_cast<int>(job->cinfo.output_width);
-  out->height = static_cast<int>(job->cinfo.output_height);
-  out->channels = job->cinfo.output_components;
-  out->pixels.resize(static_cast<std::size_t>(out->width) * out->height * out->channels);
-  while (job->cinfo.output_scanline < job->cinfo.output_height) {
-    JSAMPROW row = &out->pixels[static_cast<std::size_t>(job->cinfo.output_scanline) * out->width *
-                                out->channels];
-    jpeg_read_scanlines(&job->cinfo, &row, 1);
-  }
-  jpeg_finish_decompress(&job->cinfo);
-  jpeg_destroy_decompress(&job->cinfo);
-  return true;
-}
-
+// A picture of the hair folder in its own colour space (one channel for a
+// greyscale alpha picture).
 Picture jpeg(const std::string& file) {
-  Picture p;
-  const auto bytes = readBytes(contentPath(kFolder + file));
-  JpegJob job{};
-  p.ok = !bytes.empty() && decompress(&job, bytes, &p);
-  return p;
+  return testing::decodeJpeg(testing::readBytes(contentPath(kFolder + file)), true);
 }
 
 // Fractions of a one-channel picture at most `low` and at least `high`.
@@ -262,7 +203,7 @@ TEST(HairContent, ColourAndAlphaPicturesPairUpAsStrands) {
   for (const auto& [tx, tr] : kPairs) {
     SCOPED_TRACE(tx);
     const Picture colour = jpeg(tx), alpha = jpeg(tr);
-    ASSERT_TRUE(colour.ok && alpha.ok);
+    ASSERT_TRUE(colour.fault.empty() && alpha.fault.empty());
     EXPECT_EQ(colour.channels, 3);
     EXPECT_EQ(alpha.channels, 1);
     EXPECT_EQ(colour.width, alpha.width);
@@ -280,7 +221,7 @@ TEST(HairContent, ColourAndAlphaPicturesPairUpAsStrands) {
 TEST(HairContent, TheFacePicturesAreColourJpegs) {
   for (const char* file : {"Bio_UV_Head.jpg", "Bio_ETT_Material.jpg"}) {
     const Picture p = jpeg(file);
-    ASSERT_TRUE(p.ok) << file;
+    ASSERT_TRUE(p.fault.empty()) << file;
     EXPECT_EQ(p.channels, 3) << file;
     EXPECT_LE(std::max(p.width, p.height), 512) << file;
     // Not a flat colour: features are drawn on it.
