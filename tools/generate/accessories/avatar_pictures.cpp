@@ -17,6 +17,7 @@
 #include "avatar/avatar_table.h"
 #include "content/generated.h"
 #include "platform/data_path.h"
+#include "platform/file_io.h"
 
 namespace vestora::generate {
 namespace {
@@ -92,6 +93,45 @@ std::map<std::string, Image> hairTexturesByFile(const std::string& style) {
 // The skin of the untextured avatar: the warm light grey the view lights.
 constexpr wear::Colour kSkin{214, 208, 201, 1};
 
+// A skin picture written by the body's stage, as a texture.
+Image skinPicture(const std::string& rootDir, std::string_view path) {
+  auto bytes = readFileBytes(dataPath(rootDir, path));
+  if (!bytes) throw std::runtime_error("avatar pictures: " + bytes.error().message());
+  const DecodedJpeg jpeg = decodeJpeg(bytes.value());
+  Image image(jpeg.width, jpeg.height);
+  for (std::size_t i = 0; i < image.pixels.size(); ++i)
+    image.pixels[i] = {double(jpeg.rgb[3 * i]), double(jpeg.rgb[3 * i + 1]),
+                       double(jpeg.rgb[3 * i + 2]), 1.0};
+  return image;
+}
+
+// The pictures a body kind is drawn with, as the view chooses them by
+// group: the head picture for the head (and the eyes, unless they have
+// their own), the body picture for the rest; the lashes dark.
+struct SkinLooks {
+  Image body, head, eye;
+  bool textured = false;
+  Look operator()(const wear::WearPart& part) const {
+    Look l;
+    l.specular = 0.12;
+    l.shininess = 18;
+    if (!textured) {
+      l.colour = kSkin;
+    } else if (part.group == " Eyelash") {
+      l.colour = {40, 30, 28, 1};
+      l.opacity = 0.7;
+    } else if (part.group == " Head" ||
+               ((part.group == " Eye" || part.group == " Eyes") && eye.width == 0)) {
+      l.texture = &head;
+    } else if (part.group == " Eye" || part.group == " Eyes") {
+      l.texture = &eye;
+    } else {
+      l.texture = &body;
+    }
+    return l;
+  }
+};
+
 Image avatarPicture(const std::string& rootDir, const AvatarEntry& entry) {
   Avatar avatar(rootDir);
   if (auto loaded = avatar.selectAvatar(entry); !loaded)
@@ -102,13 +142,14 @@ Image avatarPicture(const std::string& rootDir, const AvatarEntry& entry) {
     throw std::runtime_error("avatar pictures: " + hair.error().message());
 
   const WearMesh body = pictureMesh(avatar.model());
-  std::vector<PictureItem> items{{&body, [](const wear::WearPart&) {
-                                    Look l;
-                                    l.colour = kSkin;
-                                    l.specular = 0.12;
-                                    l.shininess = 18;
-                                    return l;
-                                  }}};
+  SkinLooks skin;
+  if (const BodyTextureFiles* files = bodyTextureFiles(avatar.modelName())) {
+    skin.body = skinPicture(rootDir, files->body);
+    skin.head = skinPicture(rootDir, files->head);
+    if (!files->eye.empty()) skin.eye = skinPicture(rootDir, files->eye);
+    skin.textured = true;
+  }
+  std::vector<PictureItem> items{{&body, [&](const wear::WearPart& part) { return skin(part); }}};
   WearMesh hairMesh;
   std::map<std::string, Image> pictures;
   const Image* mainTexture = nullptr;

@@ -44,6 +44,15 @@ std::vector<std::uint8_t> encodeJpeg(int width, int height, const std::vector<st
 std::vector<std::uint8_t> encodeJpegGrey(int width, int height,
                                          const std::vector<std::uint8_t>& grey, int quality);
 
+// A JPEG file decoded to RGB, top row first, for content that builds on
+// pictures written before it. Throws std::runtime_error when the bytes are
+// not a JPEG file libjpeg reads.
+struct DecodedJpeg {
+  int width = 0, height = 0;
+  std::vector<std::uint8_t> rgb;
+};
+DecodedJpeg decodeJpeg(const std::vector<std::uint8_t>& bytes);
+
 // Fabric textures. Each returns width × height RGB pixels, 3 bytes each, top
 // row first, that tile seamlessly in both directions; warp threads run down
 // the picture. Threads, stitches and flowers keep their size in pixels, so a

@@ -101,7 +101,47 @@ std::vector<std::uint8_t> encode(const char* name, int width, int height,
   return out;
 }
 
+struct JpegReadJob {
+  jpeg_decompress_struct cinfo;
+  JpegErrors errors;
+};
+
+bool decompress(JpegReadJob* job, const std::vector<std::uint8_t>& bytes, DecodedJpeg* out) {
+  job->cinfo.err = jpeg_std_error(&job->errors.manager);
+  job->errors.manager.error_exit = onFatalError;
+  job->errors.manager.output_message = onMessage;
+  if (setjmp(job->errors.jump)) {
+    jpeg_destroy_decompress(&job->cinfo);
+    return false;
+  }
+  jpeg_create_decompress(&job->cinfo);
+  jpeg_mem_src(&job->cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  jpeg_read_header(&job->cinfo, TRUE);
+  job->cinfo.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&job->cinfo);
+  out->width = static_cast<int>(job->cinfo.output_width);
+  out->height = static_cast<int>(job->cinfo.output_height);
+  out->rgb.resize(static_cast<std::size_t>(out->width) * static_cast<std::size_t>(out->height) * 3);
+  while (job->cinfo.output_scanline < job->cinfo.output_height) {
+    JSAMPROW row = &out->rgb[static_cast<std::size_t>(job->cinfo.output_scanline) *
+                             static_cast<std::size_t>(out->width) * 3];
+    jpeg_read_scanlines(&job->cinfo, &row, 1);
+  }
+  jpeg_finish_decompress(&job->cinfo);
+  jpeg_destroy_decompress(&job->cinfo);
+  return true;
+}
+
 }  // namespace
+
+DecodedJpeg decodeJpeg(const std::vector<std::uint8_t>& bytes) {
+  if (bytes.empty()) throw std::runtime_error("decodeJpeg: no bytes");
+  JpegReadJob job{};
+  DecodedJpeg out;
+  if (!decompress(&job, bytes, &out))
+    throw std::runtime_error(std::string("decodeJpeg: ") + job.errors.message);
+  return out;
+}
 
 std::vector<std::uint8_t> encodeJpeg(int width, int height, const std::vector<std::uint8_t>& rgb,
                                      int quality) {
