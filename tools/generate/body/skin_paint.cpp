@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <thread>
 
 namespace vestora::generate {
 namespace {
@@ -399,11 +400,18 @@ struct Canvas {
   int size = 0;
   std::vector<Colour> colour;
   std::vector<char> painted;
+  // The triangle each texel shows (−1 none) and its place in it.
+  std::vector<std::int32_t> owner;
+  std::vector<std::array<float, 2>> place;
   explicit Canvas(int s)
-      : size(s), colour(static_cast<std::size_t>(s) * s), painted(colour.size(), 0) {}
+      : size(s),
+        colour(static_cast<std::size_t>(s) * s),
+        painted(colour.size(), 0),
+        owner(colour.size(), -1),
+        place(colour.size()) {}
 
-  template <typename Shade>
-  void triangle(const std::array<Uv, 3>& uv, Shade&& shade) {
+  // Records which texels triangle `index` covers.
+  void triangle(const std::array<Uv, 3>& uv, std::int32_t index) {
     double x[3], y[3];
     for (int k = 0; k < 3; ++k) x[k] = uv[k].u * size, y[k] = uv[k].v * size;
     const double area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
@@ -435,9 +443,32 @@ struct Canvas {
         const double sum = b[0] + b[1] + b[2];
         for (double& w : b) w /= sum;
         const std::size_t at = static_cast<std::size_t>(py) * size + px;
-        colour[at] = shade(b);
+        owner[at] = index;
+        place[at] = {float(b[0]), float(b[1])};
         painted[at] = 1;
       }
+  }
+
+  // Paints every recorded texel with shade(triangle, barycentric weights),
+  // the rows shared out among threads.
+  template <typename Shade>
+  void shadeRecorded(Shade&& shade) {
+    const int workers =
+        std::max(1, std::min(8, static_cast<int>(std::thread::hardware_concurrency())));
+    auto run = [&](int first) {
+      for (int y = first; y < size; y += workers)
+        for (int x = 0; x < size; ++x) {
+          const std::size_t at = static_cast<std::size_t>(y) * size + x;
+          if (owner[at] < 0) continue;
+          const double b[3] = {place[at][0], place[at][1], 1.0 - place[at][0] - place[at][1]};
+          colour[at] = shade(owner[at], b);
+          painted[at] = 1;
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int w = 1; w < workers; ++w) threads.emplace_back(run, w);
+    run(0);
+    for (std::thread& t : threads) t.join();
   }
 
   // Every texel not painted takes the colour of the nearest painted one
@@ -553,21 +584,23 @@ SkinPictures paintSkin(const FigureModel& f, const SkinLayout& layout, const Ski
   const std::vector<Vec3> normals = vertexNormals(f.body);
   const std::vector<double> hollow = hollowness(f.body, normals);
   Canvas body(bodySize), head(headSize);
-  for (std::size_t t = 0; t < f.body.triangles.size(); ++t) {
-    const Triangle& tri = f.body.triangles[t];
-    const bool onHead = layout.picture[t] == SkinPicture::Head;
-    (onHead ? head : body).triangle(layout.corners[t], [&](const double* b) {
-      SkinPoint q;
-      for (int k = 0; k < 3; ++k) {
-        q.p += f.body.positions[tri[k]] * b[k];
-        q.n += normals[tri[k]] * b[k];
-        q.hollow += hollow[tri[k]] * b[k];
-      }
-      q.n = normalized(q.n);
-      q.chart = layout.chart[t];
-      return painter.skin(q);
-    });
-  }
+  for (std::size_t t = 0; t < f.body.triangles.size(); ++t)
+    (layout.picture[t] == SkinPicture::Head ? head : body)
+        .triangle(layout.corners[t], static_cast<std::int32_t>(t));
+  auto shade = [&](std::int32_t t, const double* b) {
+    const Triangle& tri = f.body.triangles[static_cast<std::size_t>(t)];
+    SkinPoint q;
+    for (int k = 0; k < 3; ++k) {
+      q.p += f.body.positions[tri[k]] * b[k];
+      q.n += normals[tri[k]] * b[k];
+      q.hollow += hollow[tri[k]] * b[k];
+    }
+    q.n = normalized(q.n);
+    q.chart = layout.chart[static_cast<std::size_t>(t)];
+    return painter.skin(q);
+  };
+  body.shadeRecorded(shade);
+  head.shadeRecorded(shade);
   SkinPictures pictures;
   pictures.bodySize = bodySize;
   pictures.headSize = headSize;
