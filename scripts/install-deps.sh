@@ -19,6 +19,8 @@ packages=(
   libwxgtk3.2-dev libwxgtk-webview3.2-dev libsdl2-mixer-dev
   # web pages and documents open in the desktop's programs
   xdg-utils
+  # the installed copy's desktop entry is checked with desktop-file-validate
+  desktop-file-utils
   # the default music: encoded by the generator, decoded by its content test
   libmp3lame-dev libmpg123-dev
   # running the program headless and looking at it

@@ -12,6 +12,9 @@
 namespace vestora {
 
 inline constexpr const char* kApplicationIconPath = "\\res\\icon.png";
+// The icon at the sizes an installed copy gives the desktop's icon theme.
+inline constexpr int kDesktopIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+inline std::string desktopIconPath(int size) { return "\\res\\icons\\" + std::to_string(size) + ".png"; }
 
 // Data paths (backslash form, see data_path.h).
 std::string bitmapResourcePath(int id);

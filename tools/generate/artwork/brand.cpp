@@ -103,27 +103,38 @@ void splash(ArtworkSet& set) {
   set.keyedBitmap(492, c, kKeyMagenta, kShapedEdge);
 }
 
-void applicationIcon(ArtworkSet& set) {
-  constexpr int kSize = 128;
-  Canvas c(kSize, kSize, kSlate);
-  c.background([](double x, double y) {
-    return mix(hex(0x3E4453), hex(0x2A2E38), std::clamp((x + y) / (2 * kSize), 0.0, 1.0));
+// The application icon at `size` pixels: a slate tile with a mirror arch
+// and a hanger in it, drawn on a 128-unit grid scaled to the size.
+std::vector<std::uint8_t> applicationIconPng(int size) {
+  const double k = size / 128.0;
+  Canvas c(size, size, kSlate);
+  c.background([size](double x, double y) {
+    return mix(hex(0x3E4453), hex(0x2A2E38), std::clamp((x + y) / (2.0 * size), 0.0, 1.0));
   });
   // The tile's coverage is the icon's alpha: paint each pixel with its own
   // colour so that only the coverage is recorded.
   c.trackCoverage();
-  const Shape tile = Shape().rect({6, 6, kSize - 6, kSize - 6}, 28);
+  const double inset = 6 * k, corner = 28 * k;
+  const Shape tile = Shape().rect({inset, inset, size - inset, size - inset}, corner);
   c.fill(tile, [&c](double x, double y) { return c.at(int(x), int(y)); });
-  c.fill(Shape().rectOutline({6, 6, kSize - 6, kSize - 6}, 28, 1.5), hex(0x5A6070), 0.8);
+  c.fill(Shape().rectOutline({inset, inset, size - inset, size - inset}, corner, std::max(1.0, 1.5 * k)),
+         hex(0x5A6070), 0.8);
 
   // A mirror arch in warm white with a terracotta hanger in it.
+  const double line = std::max(1.2, 6 * k);
   Shape arch;
-  arch.arc({64, 56}, 26, 0, 180, 6);
-  arch.segment({38, 56}, {38, 98}, 6).segment({90, 56}, {90, 98}, 6);
-  arch.segment({30, 100}, {98, 100}, 6);
+  arch.arc({64 * k, 56 * k}, 26 * k, 0, 180, line);
+  arch.segment({38 * k, 56 * k}, {38 * k, 98 * k}, line).segment({90 * k, 56 * k}, {90 * k, 98 * k}, line);
+  arch.segment({30 * k, 100 * k}, {98 * k, 100 * k}, line);
   c.fill(arch, kPanel);
-  drawHanger(c, {64, 44}, 40, kAccent, 5);
-  set.file(kApplicationIconPath, encodePng(kSize, kSize, 4, c.rgba()));
+  drawHanger(c, {64 * k, 44 * k}, 40 * k, kAccent, std::max(1.0, 5 * k));
+  return encodePng(size, size, 4, c.rgba());
+}
+
+void applicationIcon(ArtworkSet& set) {
+  set.file(kApplicationIconPath, applicationIconPng(128));
+  // The desktop's icon theme takes it at each of its sizes.
+  for (int size : kDesktopIconSizes) set.file(desktopIconPath(size), applicationIconPng(size));
 }
 
 // 643: the studio backdrop behind the avatar.
