@@ -237,16 +237,9 @@ bool WriteJpeg(const std::uint8_t* rgbBottomUp, int width, int height, int quali
   if (path.empty()) return false;
   auto bytes = encodeJpeg(rgbBottomUp, width, height, quality);
   if (!bytes) return false;
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  const std::vector<std::uint8_t>& data = bytes.value();
-  const bool written = std::fwrite(data.data(), 1, data.size(), file) == data.size();
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    std::remove(path.c_str());
-    return false;
-  }
-  return true;
+  // Through a temporary file renamed over the path: a full disk or a
+  // crash leaves an earlier picture of that name whole.
+  return writeFileAtomically(path, bytes.value()).ok();
 }
 
 Result<Image> decodePng(std::span<const std::uint8_t> bytes, const std::string& source) {

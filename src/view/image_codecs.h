@@ -47,8 +47,9 @@ Result<Image> LoadJpeg(const std::string& path);
 // gives them), so that the file shows it upright. Quality 0 … 100.
 Result<std::vector<std::uint8_t>> encodeJpeg(const std::uint8_t* rgbBottomUp, int width, int height,
                                              int quality);
-// The same into a file; false for a quality outside 0 … 100, an empty
-// path, a picture without pixels, or a file that cannot be written.
+// The same into a file, written whole or not at all (an earlier file of that
+// name stays when writing fails); false for a quality outside 0 … 100, an
+// empty path, a picture without pixels, or a file that cannot be written.
 bool WriteJpeg(const std::uint8_t* rgbBottomUp, int width, int height, int quality,
                const std::string& path);
 

@@ -1,8 +1,11 @@
 #include "platform/file_io.h"
 
-#include <sys/stat.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include "test_support.h"
 
@@ -58,6 +61,41 @@ TEST(FileIo, ReplacesAnExistingFile) {
   const std::string path = dir.write("f.txt", "old content that is longer");
   ASSERT_TRUE(writeFileAtomically(path, asBytes("new")).ok());
   EXPECT_EQ(testing::readAll(path), "new");
+}
+
+// A writer killed at any moment leaves the old file or the new one, whole:
+// a child process replaces a file of 8 MB with another of 8 MB and is killed
+// at a different moment each time; the file then reads back as exactly one
+// of the two.
+TEST(FileIo, AWriterKilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
+  TempDir dir;
+  const std::size_t size = 8u << 20;
+  const std::string oldContent(size, 'o');
+  std::string newContent(size, 'n');
+  for (std::size_t i = 0; i < size; i += 4096)
+    newContent[i] = static_cast<char>('A' + (i / 4096) % 26);
+  int sawOld = 0, sawNew = 0;
+  for (int round = 0; round < 24; ++round) {
+    const std::string path = dir.write("report.txt", oldContent);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // Write again and again, so that the kill finds the writer at work.
+      for (;;) (void)writeFileAtomically(path, asBytes(newContent));
+    }
+    // From before the first write has begun to well into the later ones.
+    ::usleep(static_cast<useconds_t>(round * round * 150));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const std::string now = testing::readAll(path);
+    ASSERT_TRUE(now == oldContent || now == newContent)
+        << "round " << round << ": a torn file of " << now.size() << " bytes";
+    (now == oldContent ? sawOld : sawNew) += 1;
+  }
+  // The kills came both before any write was done and after.
+  EXPECT_GT(sawOld, 0);
+  EXPECT_GT(sawNew, 0);
 }
 
 }  // namespace
