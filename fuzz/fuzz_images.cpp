@@ -15,10 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::span<const std::uint8_t> file(data + 1, size - 1);
   Result<Image> image = [&] {
     switch (data[0] % 4) {
-      case 0: return decodeJpeg(file);
-      case 1: return decodePng(file);
-      case 2: return decodeTga(file);
-      default: return decodeBmp(file);
+      case 0:
+        return decodeJpeg(file);
+      case 1:
+        return decodePng(file);
+      case 2:
+        return decodeTga(file);
+      default:
+        return decodeBmp(file);
     }
   }();
   if (!image) {
@@ -27,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const Image& p = image.value();
   VESTORA_FUZZ_CHECK(p.width >= 1 && p.height >= 1, "a decoded picture without pixels");
-  VESTORA_FUZZ_CHECK(p.width <= kMaxImageSide && p.height <= kMaxImageSide, "a picture beyond the size limit");
+  VESTORA_FUZZ_CHECK(p.width <= kMaxImageSide && p.height <= kMaxImageSide,
+                     "a picture beyond the size limit");
   VESTORA_FUZZ_CHECK(p.components == 1 || p.components == 3 || p.components == 4, "odd components");
   VESTORA_FUZZ_CHECK(p.pixels.size() == static_cast<std::size_t>(p.width) * p.height * p.components,
                      "pixels do not match the size");

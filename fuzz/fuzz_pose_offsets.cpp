@@ -26,8 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const VertexTriples again = parseVertexTriples(formatVertexTriples(t.values), t.count);
     VESTORA_FUZZ_CHECK(again.count == t.count, "written triples read back to another count");
     for (std::size_t i = 0; i < t.values.size(); ++i)
-      VESTORA_FUZZ_CHECK(std::abs(again.values[i] - t.values[i]) <= 1e-6f * (1 + std::abs(t.values[i])),
-                         "a written number reads back otherwise");
+      VESTORA_FUZZ_CHECK(
+          std::abs(again.values[i] - t.values[i]) <= 1e-6f * (1 + std::abs(t.values[i])),
+          "a written number reads back otherwise");
   }
   return 0;
 }

@@ -23,7 +23,8 @@ fi
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 targets=(fuzz_c3d fuzz_obj fuzz_mtl fuzz_landmarks fuzz_skin_weights fuzz_point_groups
   fuzz_shape_table fuzz_vertex_group fuzz_animation fuzz_pattern_mesh fuzz_fitted_garment
-  fuzz_http_response fuzz_images fuzz_pose_offsets fuzz_store_links)
+  fuzz_http_response fuzz_images fuzz_pose_offsets fuzz_store_links
+  fuzz_accessory_model)
 artifacts=$build_dir/fuzz/artifacts
 mkdir -p "$artifacts"
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/vestora-fuzz-XXXXXX")

@@ -128,11 +128,16 @@ std::array<float, 3> normaliseAccessory(GlmModel& m) {
   if (m.vertexCount() == 0) return {0, 0, 0};
   std::array<float, 3> dims{}, maxi{}, mini{};
   glmDimensions(m, dims, maxi, mini);
-  const Vec c{(maxi[0] + mini[0]) * 0.5f, (maxi[1] + mini[1]) * 0.5f, (maxi[2] + mini[2]) * 0.5f};
-  const float largest = std::max({dims[0], dims[1], dims[2]});
-  const float s = largest > 0 ? 1.0f / largest : 1.0f;
+  // In double: a model with coordinates near the float range would
+  // overflow the box's centre and size and turn every vertex into NaN.
+  double c[3], largest = 0;
+  for (int k = 0; k < 3; ++k) {
+    c[k] = (double(maxi[k]) + double(mini[k])) * 0.5;
+    largest = std::max(largest, double(maxi[k]) - double(mini[k]));
+  }
+  const double s = largest > 0 ? 1.0 / largest : 1.0;
   forEachVertex(m, [&](float* p) {
-    for (int k = 0; k < 3; ++k) p[k] = (p[k] - c[k]) * s;
+    for (int k = 0; k < 3; ++k) p[k] = static_cast<float>((p[k] - c[k]) * s);
   });
   glmScale(m, 1.76f);
   glmTranslate(m, 0, 6.847f, 0.3f);

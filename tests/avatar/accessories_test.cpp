@@ -90,6 +90,13 @@ TEST(AccessoryPlacement, AnEmptyOrFlatModelGivesNoNonsense) {
   GlmModel point = makeSphere(4, 4, 0.0f);  // every vertex at one point
   normaliseAccessory(point);
   for (float v : point.vertices) EXPECT_TRUE(std::isfinite(v));
+  // Coordinates near the float range (a fuzzed model file found this): the
+  // box's centre and size overflowed and every vertex became NaN.
+  GlmModel huge = makeSphere(4, 6, 1.0e38f);
+  for (std::size_t i = 3; i < huge.vertices.size(); ++i) huge.vertices[i] += 2.0e38f;
+  const auto centre = normaliseAccessory(huge);
+  for (float v : huge.vertices) ASSERT_TRUE(std::isfinite(v));
+  for (float c : centre) EXPECT_TRUE(std::isfinite(c));
 }
 
 TEST(AccessoryPlacement, TheHairAnchorRaisesAndMovesTheWomansStyles) {
