@@ -61,7 +61,7 @@ struct SkinPoint {
 
 class Painter {
  public:
-  Painter(const FigureModel& f, const SkinLook& look) : f_(f), s_(f.shape), look_(look) {
+  Painter(const FigureModel& f, const SkinLook& look) : s_(f.shape), look_(look) {
     leftEye_ = eyeCentre(s_);
     leftHand_ = handFrame(s_, true);
   }
@@ -358,7 +358,6 @@ class Painter {
     return c;
   }
 
-  const FigureModel& f_;
   const FigureShape& s_;
   SkinLook look_;
   Vec3 leftEye_;
