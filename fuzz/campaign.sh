@@ -3,9 +3,11 @@
 # corpus that carries over from one campaign to the next (merged, so that
 # it keeps only inputs that add coverage), one target per core at a time.
 #
-#   fuzz/campaign.sh BUILD_DIR MINUTES [TARGET...]
+#   fuzz/campaign.sh [BUILD_DIR] MINUTES [TARGET...]
 #
-# BUILD_DIR was configured with -DVESTORA_FUZZ=ON (clang). The growing corpus
+# BUILD_DIR was configured with -DVESTORA_FUZZ=ON (clang); without it the
+# campaign uses build-fuzz beside this folder, configured when it is not
+# there yet and brought up to date before the targets run. The growing corpus
 # lives in BUILD_DIR/fuzz/campaign/TARGET; findings (crash-, leak-, timeout-
 # and oom- inputs) are kept in BUILD_DIR/fuzz/campaign/findings with each
 # target's log, and summed up at the end: targets, minutes, executions and
@@ -14,18 +16,30 @@
 # it again. Exits non-zero when anything was found.
 set -uo pipefail
 
-if [[ $# -lt 2 ]]; then
-  echo "usage: $0 BUILD_DIR MINUTES [TARGET...]" >&2
+usage() {
+  echo "usage: $0 [BUILD_DIR] MINUTES [TARGET...]" >&2
   exit 2
+}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+(($# >= 1)) || usage
+if [[ $1 =~ ^[0-9]+$ ]]; then
+  # The minutes come first: the campaign's own build tree.
+  build_dir=$(cd "$here/.." && pwd)/build-fuzz
+  CC=clang-14 CXX=clang++-14 "$here/../scripts/build.sh" "$build_dir" -DVESTORA_FUZZ=ON \
+    -DVESTORA_BUILD_TESTS=OFF -DVESTORA_BUILD_BENCH=OFF >&2 || exit 2
+else
+  (($# >= 2)) || usage
+  [[ -d $1 ]] || { echo "$0: no build folder $1" >&2; exit 2; }
+  build_dir=$1
+  shift
 fi
-build_dir=$(cd "$1" && pwd) || exit 2
-minutes=$2
-shift 2
+build_dir=$(cd "$build_dir" && pwd) || exit 2
+minutes=$1
+shift
 if ! [[ $minutes =~ ^[0-9]+$ ]] || ((minutes < 1)); then
   echo "$0: minutes must be a positive whole number" >&2
   exit 2
 fi
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if (($# > 0)); then
   targets=("$@")
 else
