@@ -170,7 +170,6 @@ TEST_F(EnvSettingsTest, AMusicFileThatCannotBePlayedSaysSo) {
   const std::filesystem::path broken = testFolder("env-settings-bad-file") / "broken.mp3";
   std::ofstream(broken) << "not music at all";
   FileDialogAnswer answer(broken.string());
-  answer.StartOnce(1500);
   clickButton(CEnvSettingsDlg::kChooseMusic);
   ASSERT_TRUE(PumpUntil(
       [&] {

@@ -338,7 +338,7 @@ TEST_F(InstalledGarmentTest, AnInstalledGarmentIsListedAndItsDeletionRemovesItsF
   enter.Start(800);
   panel->DeleteEntry(tunic);
   enter.Stop();
-  ASSERT_GE(enter.presses, 1) << "the question was asked";
+  ASSERT_GE(enter.questions, 1) << "the question was asked";
   // Its five files went; its fabric stays among the fabrics, and every
   // generated file is still there.
   std::set<std::string> left = before;
